@@ -1,0 +1,42 @@
+# The two commands of the README: `make run` and `make test`. Both install the Debian packages the
+# build needs (only those that are missing), configure and build with the CMake presets.
+
+PACKAGES := cmake ninja-build g++ make pkg-config clang-format \
+            libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libtomlplusplus-dev
+SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+CLI := build/release/src/cli/varnodel-cli
+
+.PHONY: all deps build run test format clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
+	  done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing missing packages:" $$missing; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+build: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release
+
+run: build
+	$(CLI) models
+
+test: deps
+	cmake --preset dev >/dev/null
+	cmake --build --preset dev
+	ctest --preset dev
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan
+	ctest --preset asan
+
+format:
+	find src tests bench -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
+
+clean:
+	rm -rf build

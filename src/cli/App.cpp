@@ -1,0 +1,57 @@
+#include "App.h"
+
+#include <CLI/CLI.hpp>
+#include <string>
+
+#include "ModelListing.h"
+#include "models/ModelRegistry.h"
+
+namespace varnodel::cli {
+
+int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CLI::App app{"Varnodel: evolution of silicate melts by crystallisation and its reverse",
+                 "varnodel-cli"};
+    app.set_version_flag("--version", std::string("Varnodel ") + VARNODEL_VERSION);
+    app.require_subcommand(0, 1);
+
+    auto* models = app.add_subcommand("models", "List every registered model, set by set");
+
+    // Name a mistyped command instead of only saying that one is missing.
+    const auto isCommand = [&app](const std::string& name) {
+        return !app.get_subcommands([&name](CLI::App* sub) { return sub->check_name(name); })
+                    .empty();
+    };
+    if (argc > 1 && argv[1][0] != '-' && !isCommand(argv[1])) {
+        err << "varnodel-cli: unknown command \"" << argv[1] << "\"\n"
+            << "Run with --help for more information.\n";
+        return kExitUsage;
+    }
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return kExitOk;
+    } catch (const CLI::CallForAllHelp&) {
+        out << app.help("", CLI::AppFormatMode::All);
+        return kExitOk;
+    } catch (const CLI::CallForVersion&) {
+        out << app.version() << '\n';
+        return kExitOk;
+    } catch (const CLI::ParseError& e) {
+        err << "varnodel-cli: " << e.what() << '\n' << "Run with --help for more information.\n";
+        return kExitUsage;
+    }
+
+    if (app.get_subcommands().empty()) {
+        err << "varnodel-cli: a command is required\n" << app.help();
+        return kExitUsage;
+    }
+    if (models->parsed()) {
+        const ModelRegistry registry;
+        printModels(out, registry);
+    }
+    return kExitOk;
+}
+
+}  // namespace varnodel::cli

@@ -1,0 +1,49 @@
+#include "ModelListing.h"
+
+#include <iomanip>
+#include <string>
+
+namespace varnodel::cli {
+
+namespace {
+
+constexpr int kNameWidth = 30;
+
+void printHeader(std::ostream& out, const std::string& title) {
+    out << title << '\n'
+        << "  " << std::left << std::setw(kNameWidth) << "Model" << std::setw(13) << "Short name"
+        << "P  W  Tr  Default\n";
+}
+
+void printModel(std::ostream& out, const TModel& model) {
+    const auto flag = [](bool on) { return on ? "Y  " : "   "; };
+    out << "  " << std::left << std::setw(kNameWidth) << model.displayName << std::setw(13)
+        << ('"' + model.shortName + '"') << flag(model.usesPressure) << flag(model.usesWater)
+        << (model.hasTraces ? "Y   " : "    ") << (model.isDefault ? "default" : "");
+    out << '\n';
+}
+
+void printSet(std::ostream& out, const std::string& title, const TSetOfModels& set) {
+    printHeader(out, title);
+    if (set.models.empty()) out << "  (no models registered)\n";
+    for (const auto& model : set.models)
+        printModel(out, *model);
+    out << '\n';
+}
+
+}  // namespace
+
+void printModels(std::ostream& out, const ModelRegistry& registry) {
+    for (const auto& set : registry.mineralSets())
+        printSet(out, set->displayName + " (" + set->abbreviation + ")", *set);
+    printSet(out, "Oxidation state of the melt", registry.oxidationModels());
+    printHeader(out, "Oxygen buffers");
+    const THash& buffers = registry.bufferTable();
+    if (buffers.count() == 0) out << "  (no models registered)\n";
+    for (std::size_t i = 0; i < buffers.count(); ++i)
+        printModel(out, *buffers.getItemByIndex(i));
+    out << '\n';
+    printSet(out, "Trace-element partitioning", registry.traceModels());
+}
+
+}  // namespace varnodel::cli

@@ -1,0 +1,66 @@
+// The sample record handed to every model and engine: its phases and the run fields that come
+// with an analysis (pressure path, stop targets, melt-inclusion data).
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/Composition.h"
+
+namespace varnodel {
+
+inline constexpr std::size_t kStopKinds = 8;
+
+// Stop kinds, in the order of every stop block.
+namespace Stop {
+enum : std::size_t {
+    Crystallisation = 0,  // degree of crystallisation, %
+    MeltMgO,              // wt%
+    Temperature,          // degrees Celsius
+    Fo,
+    An,
+    Clinopyroxene,  // Mg# of clinopyroxene
+    Orthopyroxene,
+    Pigeonite
+};
+}
+
+// Eight stop values with their flags, laid out like the run parameters' stop block.
+struct TStopBlock {
+    std::array<double, kStopKinds> values{};
+    std::array<bool, kStopKinds> flags{};
+};
+
+inline constexpr std::size_t kPressureSteps = 6;  // row 0 = start, rows 1..5 the steps
+
+// The pressure path of a forward run: as entered, in kbar and %; the engine scales its copy.
+struct TPressureBlock {
+    double pressure = 0.001;  // current pressure, kbar
+    double dPdT = 0.0;        // bar per degree
+    bool dPdTMode = false;
+    bool stepsMode = false;
+    // (pressure, degree of crystallisation) per row.
+    std::array<std::array<double, 2>, kPressureSteps> steps{};
+};
+
+struct TMeltInclusions {
+    std::string hostFo;        // Fo of the host olivine, %
+    std::string wholeRockFeO;  // FeO of the whole rock, wt%
+};
+
+struct TAssemblage {
+    std::vector<TAnalysis> phases;  // the melt is the phase named "melt"
+    std::string name;
+    std::string text;
+    int number = 0;            // 1-based position in the list of analyses
+    double pressure = 1.0;     // bar inside the calculations
+    double temperature = 0.0;  // degrees Celsius, as read from a data file
+    double lgfO2 = 0.0;
+    TPressureBlock pressureBlock;
+    TStopBlock stop;
+    bool hasStopBlock = false;  // the data file gave this analysis its own stop targets
+    TMeltInclusions meltInclusions;
+};
+
+}  // namespace varnodel

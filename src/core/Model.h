@@ -1,0 +1,160 @@
+// The base of every published model (mineral-melt equilibria, oxidation state, buffers, H2O,
+// trace elements), the containers that group alternative models, and the shared liquidus
+// root finder.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Assemblage.h"
+#include "core/RunContext.h"
+
+namespace varnodel {
+
+class TModel {
+  public:
+    TModel();
+    virtual ~TModel() = default;
+
+    // Mineral models: the liquidus temperature (K) of the melt "melt" of the assemblage, its
+    // oxides in cation moles. In residual mode the call evaluates the model's equilibrium
+    // residual at the T given and returns it in T instead.
+    virtual void Get_Temperature(const TAssemblage& assemblage, double& T);
+    // Mineral models: stores the mineral in equilibrium with the melt at T (K) as a phase of the
+    // assemblage, in wt%, and returns its characteristic number (Fo, An, Mg#...) as a fraction.
+    virtual void Get_Mineral_Composition(TAssemblage& assemblage, double& value, double T);
+    // Trace-element models: sets the trace values of the mineral phases they handle.
+    virtual void get_Trace(TAssemblage& assemblage, double T);
+    // H2O models.
+    virtual void getMeltH2O(const TAssemblage& assemblage, double& H2O, double a, double b);
+
+    // Oxygen buffers: log fO2 = delta + (bufferA / T + bufferB) / ln 10, T in kelvin.
+    double getLogFO2(double delta, double T) const;
+
+    virtual std::unique_ptr<TModel> clone() const = 0;
+
+    // The run this model works for; a model made on its own has a context of its own.
+    RunContext& context() const { return *context_; }
+    const std::shared_ptr<RunContext>& sharedContext() const { return context_; }
+    void setContext(std::shared_ptr<RunContext> context) { context_ = std::move(context); }
+
+    std::string displayName;
+    std::string secondName;  // not set by any model
+    std::string shortName;   // eight characters, blanks included
+    bool selected = false;
+    bool isDefault = false;
+    std::string message;  // warning of the last call, printed and cleared by the engines
+    bool residualMode = false;
+    double tolerance = 0.01;  // of the liquidus search
+    bool usesPressure = false;
+    bool usesWater = false;
+    bool hasTraces = false;
+    std::array<bool, kPhaseCount> forMineral{};  // indexed by Phase; [0] (the melt) unused
+    std::array<bool, kTraceCount> forTrace{};    // trace i (1-37) at i - 1
+    double bufferA = 0.0;
+    double bufferB = 0.0;
+
+  protected:
+    TModel(const TModel&) = default;
+    TModel& operator=(const TModel&) = default;
+
+    // Liquidus by bisection of the model's own residual over [lo, hi] (in the unit the residual
+    // takes, K unless the model says otherwise): runs Get_Temperature in residual mode.
+    double solveLiquidus(const TAssemblage& assemblage, double lo = 2500.0, double hi = 100.0);
+
+  private:
+    std::shared_ptr<RunContext> context_;
+};
+
+// Gives a model class its clone(): class TModelX : public ModelClone<TModelX, Base> { ... }.
+template <class Derived, class Base = TModel>
+class ModelClone : public Base {
+  public:
+    using Base::Base;
+    std::unique_ptr<TModel> clone() const override {
+        return std::make_unique<Derived>(static_cast<const Derived&>(*this));
+    }
+};
+
+// Alternative models of one kind, in registration order; owns its models.
+class TSetOfModels {
+  public:
+    TSetOfModels() = default;
+    TSetOfModels(std::string displayName, std::string abbreviation);
+    virtual ~TSetOfModels() = default;
+    TSetOfModels(const TSetOfModels&) = delete;
+    TSetOfModels& operator=(const TSetOfModels&) = delete;
+
+    // A deep copy: every model cloned, in the same order.
+    std::unique_ptr<TSetOfModels> clone() const;
+
+    template <class Model>
+    Model& add() {
+        auto model = std::make_unique<Model>();
+        Model& ref = *model;
+        models.push_back(std::move(model));
+        return ref;
+    }
+    void add(std::unique_ptr<TModel> model) { models.push_back(std::move(model)); }
+
+    // The last model whose display name / 8-character short name is exactly `name`.
+    TModel* getByName(std::string_view name) const;
+    TModel* getByNameShort(std::string_view name) const;
+    // The last model marked default.
+    TModel* getDefaultModel() const;
+
+    std::string displayName;
+    std::string abbreviation;
+    std::vector<std::unique_ptr<TModel>> models;
+};
+
+// Models keyed by name; keys compare case-insensitively, the first match wins.
+class THash {
+  public:
+    THash() = default;
+    THash(const THash&) = delete;
+    THash& operator=(const THash&) = delete;
+    THash(THash&&) = default;
+    THash& operator=(THash&&) = default;
+
+    THash clone() const;
+
+    void add(std::string key, std::unique_ptr<TModel> object);
+    void addModel(std::unique_ptr<TModel> model);
+    template <class Model>
+    Model& addModel() {
+        auto model = std::make_unique<Model>();
+        Model& ref = *model;
+        addModel(std::move(model));
+        return ref;
+    }
+
+    std::size_t count() const { return keys_.size(); }
+    TModel* getItem(std::string_view key) const;
+    void setItem(std::string_view key, std::unique_ptr<TModel> object);
+    TModel* getItemByIndex(std::size_t i) const { return objects_.at(i).get(); }
+    void setItemByIndex(std::size_t i, std::unique_ptr<TModel> object);
+    const std::string& keyAt(std::size_t i) const { return keys_.at(i); }
+
+  private:
+    std::ptrdiff_t indexOf(std::string_view key) const;
+
+    std::vector<std::string> keys_;
+    std::vector<std::unique_ptr<TModel>> objects_;
+};
+
+// The liquidus root finder: halves the bracket [lo, hi] (lo = 2500, hi = 100 by convention)
+// over the residual that `model` returns in residual mode, to within `tol`, at most 101 rounds.
+// When the halving ends at an end of the bracket, the bracket is scanned downwards for the
+// highest sign change before giving up: a residual with no root in the bracket raises
+// EModelError_GetT, as does a residual that is not finite.
+void bisectTemperature(TModel& model, const TAssemblage& assemblage, double& T, double tol,
+                       double lo, double hi);
+
+// "Could not reach the target difference ..." warning of a search that used all its rounds.
+std::string bisectionWarning(const TModel& model);
+
+}  // namespace varnodel

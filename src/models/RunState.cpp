@@ -1,0 +1,40 @@
+#include "models/RunState.h"
+
+namespace varnodel {
+
+RunState::RunState() : registry_(std::make_unique<ModelRegistry>()) {
+    reset();
+}
+
+TAssemblage RunState::defaultComposition() {
+    TAnalysis melt;
+    melt.oxides = kDefaultMeltOxides;
+    melt.name = std::string(phaseName(Phase::Melt));
+    TAssemblage composition;
+    composition.name = "VarnodelDefault";
+    composition.phases.push_back(melt);
+    return composition;
+}
+
+void RunState::reset() {
+    settings = RunSettings{};
+    slots.fill(nullptr);
+    const auto& olivine = registry_->mineralSet(Phase::Olivine);
+    if (!olivine.models.empty())
+        slots[static_cast<std::size_t>(Phase::Olivine)] = olivine.models.front().get();
+    composition = defaultComposition();
+    analyses.clear();
+    options = TOptions{};
+}
+
+RunSnapshot RunState::snapshot() const {
+    RunSnapshot snap;
+    snap.registry = registry_->clone();
+    snap.registry->context() = RunContext{};
+    snap.registry->context().settings = settings;
+    for (std::size_t i = 0; i < kPhaseCount; ++i)
+        snap.slots[i] = snap.registry->counterpart(slots[i], *registry_);
+    return snap;
+}
+
+}  // namespace varnodel

@@ -1,0 +1,7 @@
+#include "models/_models_buffers.h"
+
+namespace varnodel {
+
+void registerBuffers(THash&) {}
+
+}  // namespace varnodel

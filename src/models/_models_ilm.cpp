@@ -1,0 +1,7 @@
+#include "models/_models_ilm.h"
+
+namespace varnodel {
+
+TModelIlmenite::TModelIlmenite() : TSetOfModels("Ilmenite", "Ilm") {}
+
+}  // namespace varnodel

@@ -1,0 +1,7 @@
+#include "models/_models_opx.h"
+
+namespace varnodel {
+
+TModelOrthopyroxene::TModelOrthopyroxene() : TSetOfModels("Orthopyroxene", "Opx") {}
+
+}  // namespace varnodel

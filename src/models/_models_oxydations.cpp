@@ -1,0 +1,7 @@
+#include "models/_models_oxydations.h"
+
+namespace varnodel {
+
+void registerOxidationModels(TSetOfModels&) {}
+
+}  // namespace varnodel

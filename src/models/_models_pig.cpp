@@ -1,0 +1,7 @@
+#include "models/_models_pig.h"
+
+namespace varnodel {
+
+TModelPigeonite::TModelPigeonite() : TSetOfModels("Pigeonite", "Pig") {}
+
+}  // namespace varnodel

@@ -1,0 +1,7 @@
+#include "models/_models_spl.h"
+
+namespace varnodel {
+
+TModelSpinel::TModelSpinel() : TSetOfModels("Spinel", "Spl") {}
+
+}  // namespace varnodel

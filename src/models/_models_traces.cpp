@@ -1,0 +1,7 @@
+#include "models/_models_traces.h"
+
+namespace varnodel {
+
+void registerTraceModels(TSetOfModels&) {}
+
+}  // namespace varnodel
