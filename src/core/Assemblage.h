@@ -63,4 +63,16 @@ struct TAssemblage {
     TMeltInclusions meltInclusions;
 };
 
+// The phase "melt" of the assemblage (a copy; the blank analysis when there is none).
+inline TAnalysis meltOf(const TAssemblage& assemblage) {
+    return findPhase(assemblage.phases, phaseName(Phase::Melt));
+}
+
+// Stores a mineral written back by a model (oxides in wt%) under its phase name.
+inline void storeMineral(TAssemblage& assemblage, Phase mineral, const Oxides& wtPercent) {
+    TAnalysis phase;
+    phase.oxides = wtPercent;
+    storePhase(assemblage.phases, std::move(phase), phaseName(mineral));
+}
+
 }  // namespace varnodel

@@ -131,6 +131,19 @@ void TMoleConversions::toGaetaniWatsonComponents(Oxides& x) {
         v /= s;
 }
 
+Oxides cationFractionsToWtPercent(const Oxides& fractions) {
+    Oxides wt{};
+    double total = 0.0;
+    for (std::size_t i = 0; i < kOxideCount; ++i) {
+        wt[i] = fractions[i] * kOxides[i].massPerCation;
+        total += wt[i];
+    }
+    if (total > 0.0)
+        for (double& v : wt)
+            v *= 100.0 / total;
+    return wt;
+}
+
 double traceOxideFactor(std::size_t i) {
     return 1.0 + 16.0 * kTraces[i].oxygenPerCation / kTraces[i].mass;
 }

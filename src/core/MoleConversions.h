@@ -48,6 +48,10 @@ class TMoleConversions {
     double gwSum = 0.0;
 };
 
+// A mineral given as cation fractions, in wt% summing to 100: each fraction times its mass per
+// cation, the twelve products scaled together. All zeros stay zeros.
+Oxides cationFractionsToWtPercent(const Oxides& fractions);
+
 // Brings a composition in wt% (traces already in wt%) to a total of 100, each trace counted as
 // its oxide. Mode "none": H2O is part of the total and scaled with the rest. Mode "fluid": the
 // dry total is scaled to 100 - h and H2O left alone. Any other mode changes nothing.
