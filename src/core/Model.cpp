@@ -133,18 +133,21 @@ double residualAt(TModel& model, const TAssemblage& assemblage, double T) {
 struct Halving {
     double T;
     bool exhausted;  // used every round without reaching the tolerance
+    bool exactRoot;  // the residual was exactly 0 at T
 };
 
 Halving halve(TModel& model, const TAssemblage& assemblage, double tol, double lo, double hi) {
     double fhi = residualAt(model, assemblage, hi);
-    if (fhi == 0.0) return {hi, false};
+    if (fhi == 0.0) return {hi, false, true};
     int round = 0;
+    bool exactRoot = false;
     while (true) {
         ++round;
         const double mid = (lo + hi) / 2.0;
         const double fm = residualAt(model, assemblage, mid);
         if (fm == 0.0) {
             lo = hi = mid;
+            exactRoot = true;
             break;
         }
         if (fhi > 0.0) {
@@ -164,7 +167,7 @@ Halving halve(TModel& model, const TAssemblage& assemblage, double tol, double l
         }
         if (lo - hi <= tol || round >= kMaxRounds) break;
     }
-    return {(lo + hi) / 2.0, lo - hi > tol};
+    return {(lo + hi) / 2.0, lo - hi > tol, exactRoot};
 }
 
 }  // namespace
@@ -173,7 +176,7 @@ void bisectTemperature(TModel& model, const TAssemblage& assemblage, double& T, 
                        double lo, double hi) {
     Halving result = halve(model, assemblage, tol, lo, hi);
     const bool atAnEnd = std::fabs(result.T - lo) <= tol || std::fabs(result.T - hi) <= tol;
-    if (atAnEnd) {
+    if (atAnEnd && !result.exactRoot) {
         // The halving ran into an end of the bracket, where a residual without a root in it
         // also ends up: look for the highest sign change before believing the end.
         const bool lowPositive = residualAt(model, assemblage, hi) > 0.0;
