@@ -1,0 +1,270 @@
+#include "io/AnalysesFile.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <optional>
+
+#include "core/NumberFormat.h"
+
+namespace varnodel {
+
+namespace {
+
+// Slots of the column map.
+constexpr std::size_t kH2OSlot = kOxideCount;                     // 12
+constexpr std::size_t kFirstTraceSlot = kH2OSlot + 1;             // 13..49
+constexpr std::size_t kNameSlot = kFirstTraceSlot + kTraceCount;  // 50
+constexpr std::size_t kRockFeOSlot = kNameSlot + 1;
+constexpr std::size_t kHostFoSlot = kRockFeOSlot + 1;
+constexpr std::size_t kTemperatureSlot = kHostFoSlot + 1;
+constexpr std::size_t kPressureSlot = kTemperatureSlot + 1;
+constexpr std::size_t kLgfO2Slot = kPressureSlot + 1;
+constexpr std::size_t kFirstStopSlot = kLgfO2Slot + 1;  // 56..63, in the order of the stop kinds
+constexpr std::size_t kSlotCount = kFirstStopSlot + kStopKinds;
+static_assert(kSlotCount == 64);
+
+using ColumnMap = std::array<int, kSlotCount>;  // 1-based column, 0 = absent
+
+struct Keyword {
+    std::string_view text;
+    std::size_t slot;
+};
+
+// Keywords other than the oxide and element names, after upper-casing and trimming.
+constexpr Keyword kKeywords[] = {
+    {"FEO*", Ox::FeO},
+    {"FEOT", Ox::FeO},
+    {"H2O", kH2OSlot},
+    {"H2O_MELT", kH2OSlot},
+    {"NAME", kNameSlot},
+    {"NUMBER", kNameSlot},
+    {"SAMPLE", kNameSlot},
+    {"ANALYSIS", kNameSlot},
+    {"FO_H", kHostFoSlot},
+    {"FO_HOST", kHostFoSlot},
+    {"FEO_FIN", kRockFeOSlot},
+    {"FEO_ROCK", kRockFeOSlot},
+    {"FEO_FINAL", kRockFeOSlot},
+    {"T C", kTemperatureSlot},
+    {"T_C", kTemperatureSlot},
+    {"P KBAR", kPressureSlot},
+    {"LGFO2", kLgfO2Slot},
+    {"LASTFRAC", kFirstStopSlot + Stop::Crystallisation},
+    {"LAST_FRAC", kFirstStopSlot + Stop::Crystallisation},
+    {"LASTFO", kFirstStopSlot + Stop::Fo},
+    {"LAST_FO", kFirstStopSlot + Stop::Fo},
+    {"LASTTEMP", kFirstStopSlot + Stop::Temperature},
+    {"LAST_TEMP", kFirstStopSlot + Stop::Temperature},
+    {"LASTCPX", kFirstStopSlot + Stop::Clinopyroxene},
+    {"LAST_CPX", kFirstStopSlot + Stop::Clinopyroxene},
+    {"LASTPIG", kFirstStopSlot + Stop::Pigeonite},
+    {"LAST_PIG", kFirstStopSlot + Stop::Pigeonite},
+    {"LASTAN", kFirstStopSlot + Stop::An},
+    {"LAST_AN", kFirstStopSlot + Stop::An},
+    {"LASTOPX", kFirstStopSlot + Stop::Orthopyroxene},
+    {"LAST_OPX", kFirstStopSlot + Stop::Orthopyroxene},
+    {"LASTMGO", kFirstStopSlot + Stop::MeltMgO},
+    {"LAST_MGO", kFirstStopSlot + Stop::MeltMgO},
+};
+
+struct Range {
+    double min;
+    double max;
+};
+
+Range slotRange(std::size_t slot) {
+    if (slot >= kFirstTraceSlot && slot < kNameSlot) return {0.0, 1e6};
+    // A stop temperature is a temperature like any other: capping it at 100 would silently
+    // turn a 1100 degree target into 100 degrees.
+    if (slot == kTemperatureSlot || slot == kFirstStopSlot + Stop::Temperature)
+        return {0.0, 3500.0};
+    if (slot == kLgfO2Slot) return {-100.0, 10.0};
+    return {0.0, 100.0};
+}
+
+std::string trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+std::string upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+std::vector<std::string> split(const std::string& line, char separator) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (true) {
+        const auto end = line.find(separator, start);
+        fields.push_back(
+            line.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) return fields;
+        start = end + 1;
+    }
+}
+
+std::optional<char> findSeparator(const std::string& header) {
+    for (char c : trim(header))
+        if (c == '\t' || c == ',' || c == ';' || c == '|') return c;
+    return std::nullopt;
+}
+
+// The slot a header field names, if any.
+std::optional<std::size_t> slotOf(const std::string& field) {
+    for (std::size_t i = 0; i < kOxideCount; ++i) {
+        const std::string name = upper(trim(kOxides[i].label));
+        if (field == name || field == name + "_MELT") return i;
+    }
+    for (std::size_t i = 0; i < kTraceCount; ++i) {
+        const std::string symbol = upper(trim(kTraces[i].name));
+        if (field == symbol || field == symbol + "_MELT") return kFirstTraceSlot + i;
+    }
+    for (const auto& keyword : kKeywords)
+        if (field == keyword.text) return keyword.slot;
+    return std::nullopt;
+}
+
+void logNotCompatible(const std::string& fileName, const std::string& tabCaption,
+                      RunReporter& reporter) {
+    reporter.logLine(fileName + " is not compatible to " + tabCaption);
+    reporter.logLine("Please, see Varnodel manual for details");
+}
+
+}  // namespace
+
+ActiveElements activeElements(const AnalysesData& data) {
+    ActiveElements active;
+    active.volatile_ = data.h2oPresent;
+    for (std::size_t index : data.presentTraces)
+        active.traces[index - 1] = true;
+    return active;
+}
+
+AnalysesData readAnalyses(std::istream& in, const std::string& fileName,
+                          const std::string& tabCaption, RunReporter& reporter) {
+    AnalysesData data;
+    std::string header;
+    std::getline(in, header);
+    if (!header.empty() && header.back() == '\r') header.pop_back();
+    const auto separator = findSeparator(header);
+    if (header.size() < 20 || !separator) {
+        // Without a valid header no row can be mapped to quantities: refuse the whole file.
+        logNotCompatible(fileName, tabCaption, reporter);
+        return data;
+    }
+    data.separator = *separator;
+
+    ColumnMap columns{};
+    const auto headerFields = split(header, data.separator);
+    for (std::size_t c = 0; c < headerFields.size(); ++c) {
+        const auto slot = slotOf(upper(trim(headerFields[c])));
+        if (!slot) continue;
+        columns[*slot] = static_cast<int>(c + 1);
+        if (*slot == kH2OSlot) data.h2oPresent = true;
+        if (*slot >= kFirstTraceSlot && *slot < kNameSlot) {
+            const std::size_t index = *slot - kFirstTraceSlot + 1;
+            if (std::find(data.presentTraces.begin(), data.presentTraces.end(), index) ==
+                data.presentTraces.end())
+                data.presentTraces.push_back(index);
+        }
+    }
+    if (columns[kNameSlot] == 0) columns[kNameSlot] = static_cast<int>(headerFields.size());
+    const int widestColumn = *std::max_element(columns.begin(), columns.end());
+
+    std::string line;
+    for (int n = 2; std::getline(in, line); ++n) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() < 7) {
+            reporter.logLine("Line " + std::to_string(n) + " is too short: missed");
+            continue;
+        }
+        auto fields = split(line, data.separator);
+        if (static_cast<int>(fields.size()) < widestColumn) {
+            reporter.logLine("Line " + std::to_string(n) +
+                             " has fewer fields than the header: missed");
+            continue;
+        }
+        for (std::size_t i = 0; i + 1 < fields.size(); ++i)
+            fields[i] = trim(fields[i]);
+        const auto field = [&](std::size_t slot) -> const std::string& {
+            return fields[static_cast<std::size_t>(columns[slot] - 1)];
+        };
+        const auto number = [&](std::size_t slot) {
+            const Range range = slotRange(slot);
+            return parseBounded(field(slot), range.min, range.max);
+        };
+
+        TAnalysis melt;
+        for (std::size_t i = 0; i < kOxideCount; ++i)
+            if (columns[i] > 0) melt.oxides[i] = number(i);
+        if (columns[kH2OSlot] > 0) melt.volatile_.value = number(kH2OSlot);
+        for (std::size_t i = 0; i < kTraceCount; ++i)
+            if (columns[kFirstTraceSlot + i] > 0)
+                melt.traces[i].value = number(kFirstTraceSlot + i);
+
+        TAssemblage sample;
+        sample.name = field(kNameSlot);
+        melt.name = std::string(phaseName(Phase::Melt));
+        sample.phases.push_back(melt);
+        sample.number = static_cast<int>(data.analyses.size()) + 1;
+        if (columns[kTemperatureSlot] > 0) sample.temperature = number(kTemperatureSlot);
+        if (columns[kPressureSlot] > 0) sample.pressureBlock.pressure = number(kPressureSlot);
+        if (columns[kLgfO2Slot] > 0) sample.lgfO2 = number(kLgfO2Slot);
+        if (columns[kHostFoSlot] > 0)
+            sample.meltInclusions.hostFo = shortestGeneral(number(kHostFoSlot));
+        if (columns[kRockFeOSlot] > 0)
+            sample.meltInclusions.wholeRockFeO = shortestGeneral(number(kRockFeOSlot));
+        for (std::size_t k = 0; k < kStopKinds; ++k) {
+            if (columns[kFirstStopSlot + k] == 0) continue;
+            const double target = number(kFirstStopSlot + k);
+            if (target > 0.0) {
+                sample.stop.values[k] = target;
+                sample.stop.flags[k] = true;
+                sample.hasStopBlock = true;
+                data.stopFromFile = true;
+            }
+        }
+
+        const Oxides& ox = melt.oxides;
+        if (ox[Ox::SiO2] > 0 && ox[Ox::MgO] > 0 && ox[Ox::CaO] > 0 &&
+            ox[Ox::FeO] + ox[Ox::Fe2O3] > 0) {
+            data.analyses.push_back(std::move(sample));
+        } else {
+            reporter.logLine("Analysis from line " + std::to_string(n) +
+                             " is not correct: Analysis " + sample.name + " missed");
+        }
+    }
+
+    if (data.analyses.empty()) {
+        logNotCompatible(fileName, tabCaption, reporter);
+    } else {
+        reporter.logLine("Assemblage for " + tabCaption + " loaded successfuly");
+    }
+    return data;
+}
+
+AnalysesData loadAnalysesFile(const std::filesystem::path& path, const std::string& tabCaption,
+                              RunReporter& reporter) {
+    const std::string fileName = path.string();
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        logNotCompatible(fileName, tabCaption, reporter);
+        return {};
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        reporter.message("Cannot open data file " + fileName +
+                         ". If the file is opened in another program, close the file and try "
+                         "again. ");
+        logNotCompatible(fileName, tabCaption, reporter);
+        return {};
+    }
+    return readAnalyses(in, fileName, tabCaption, reporter);
+}
+
+}  // namespace varnodel
