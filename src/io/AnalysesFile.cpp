@@ -75,10 +75,10 @@ struct Range {
 
 Range slotRange(std::size_t slot) {
     if (slot >= kFirstTraceSlot && slot < kNameSlot) return {0.0, 1e6};
-    // A stop temperature is a temperature like any other: capping it at 100 would silently
-    // turn a 1100 degree target into 100 degrees.
-    if (slot == kTemperatureSlot || slot == kFirstStopSlot + Stop::Temperature)
-        return {0.0, 3500.0};
+    if (slot == kTemperatureSlot) return {0.0, 3500.0};
+    // A stop temperature is read with the stop dialog's range: capping it at 100 would
+    // silently turn an 1150 degree target into 100 degrees.
+    if (slot == kFirstStopSlot + Stop::Temperature) return {0.0, 3000.0};
     if (slot == kLgfO2Slot) return {-100.0, 10.0};
     return {0.0, 100.0};
 }
