@@ -144,6 +144,28 @@ Oxides cationFractionsToWtPercent(const Oxides& fractions) {
     return wt;
 }
 
+TAnalysis combineByMass(const TAnalysis& a, const TAnalysis& b, const TAnalysis& c, double mA,
+                        double mB, double mC, const ActiveElements& active) {
+    const double total = mA + mB - mC;
+    const auto mix = [&](double va, double vb, double vc) {
+        return (mA * va + mB * vb - mC * vc) / total;
+    };
+    TAnalysis result = a;
+    for (std::size_t i = 0; i < kOxideCount; ++i)
+        result.oxides[i] = mix(a.oxides[i], b.oxides[i], c.oxides[i]);
+    if (active.volatile_)
+        result.volatile_.value = mix(a.volatile_.value, b.volatile_.value, c.volatile_.value);
+    for (std::size_t i = 0; i < kTraceCount; ++i)
+        if (active.traces[i])
+            result.traces[i].value = mix(a.traces[i].value, b.traces[i].value, c.traces[i].value);
+    // Back to 100 g, so that rounding does not accumulate over thousands of steps.
+    TMoleConversions conv;
+    conv.molesToWt(result);
+    normalizeTotal(result, "none", 0.0);
+    conv.wtToMoles(result);
+    return result;
+}
+
 double traceOxideFactor(std::size_t i) {
     return 1.0 + 16.0 * kTraces[i].oxygenPerCation / kTraces[i].mass;
 }

@@ -57,6 +57,13 @@ Oxides cationFractionsToWtPercent(const Oxides& fractions);
 // dry total is scaled to 100 - h and H2O left alone. Any other mode changes nothing.
 void normalizeTotal(TAnalysis& a, std::string_view mode, double h);
 
+// The mass-weighted mixture (mA·A + mB·B − mC·C) / (mA + mB − mC) of three compositions in the
+// molar form (cation moles per 100 g, traces as wt% / atomic mass), over the twelve oxides and the
+// active H2O and traces, brought back to 100 g. Every transfer of mass between melt, crystals,
+// cumulate and fluid goes through it. Inactive elements keep the values of A.
+TAnalysis combineByMass(const TAnalysis& a, const TAnalysis& b, const TAnalysis& c, double mA,
+                        double mB, double mC, const ActiveElements& active);
+
 // The weight of a trace element's oxide per unit weight of the element.
 double traceOxideFactor(std::size_t traceIndex0);
 

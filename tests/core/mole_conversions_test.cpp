@@ -225,3 +225,65 @@ TEST(MineralWriter, ForsteriteInWeightPercent) {
 
 }  // namespace
 }  // namespace varnodel
+
+namespace varnodel {
+namespace {
+
+TAnalysis molar(const Oxides& wt, double h2o) {
+    TAnalysis a;
+    a.oxides = wt;
+    a.volatile_.value = h2o;
+    TMoleConversions().wtToMoles(a);
+    return a;
+}
+
+double totalWt(TAnalysis a) {
+    TMoleConversions().molesToWt(a);
+    double sum = a.volatile_.value;
+    for (double v : a.oxides)
+        sum += v;
+    for (std::size_t i = 0; i < kTraceCount; ++i)
+        sum += a.traces[i].value * traceOxideFactor(i);
+    return sum;
+}
+
+TEST(CombineByMass, TakingCrystalsOutAndPuttingThemBackIsTheIdentity) {
+    const TAnalysis melt =
+        molar({50.1, 1.5, 15, 1, 9, 0.2, 8, 11, 2.5, 0.4, 0.2, 0.1}, 1.0);  // 100 g
+    Oxides forsterite{};
+    forsterite[Ox::SiO2] = 41.0;
+    forsterite[Ox::FeO] = 12.0;
+    forsterite[Ox::MgO] = 47.0;
+    const TAnalysis olivine = molar(forsterite, 0.0);
+    ActiveElements active;
+    active.volatile_ = true;
+    // 1 of melt minus 0.1 of olivine, then the 0.9 left plus the 0.1 back.
+    const TAnalysis residual = combineByMass(melt, olivine, olivine, 1.0, 0.0, 0.1, active);
+    EXPECT_NEAR(totalWt(residual), 100.0, 1e-12);
+    EXPECT_GT(residual.oxides[Ox::SiO2] * 60.08, 50.0);  // olivine is poorer in silica
+    const TAnalysis back = combineByMass(residual, olivine, olivine, 0.9, 0.1, 0.0, active);
+    for (std::size_t i = 0; i < kOxideCount; ++i)
+        EXPECT_NEAR(back.oxides[i], melt.oxides[i], 1e-14) << i;
+    EXPECT_NEAR(back.volatile_.value, melt.volatile_.value, 1e-14);
+}
+
+TEST(CombineByMass, WeightsByMassAndKeepsInactiveElementsOfTheFirst) {
+    TAnalysis a = molar({60, 0, 0, 0, 0, 0, 40, 0, 0, 0, 0, 0}, 0.0);
+    TAnalysis b = molar({40, 0, 0, 0, 0, 0, 60, 0, 0, 0, 0, 0}, 0.0);
+    a.traces[10].value = 0.01 / 87.62;  // Sr, 100 ppm in the molar form
+    b.traces[10].value = 0.03 / 87.62;
+    a.traces[5].value = 1e-5;  // Ni, inactive
+    b.traces[5].value = 9e-5;
+    ActiveElements active;
+    active.traces[10] = true;
+    const TAnalysis mix = combineByMass(a, b, b, 3.0, 1.0, 0.0, active);
+    // Before the return to 100 g: 55 SiO2, 45 MgO, 0.015 Sr (wt%), and a's Ni.
+    const double scale = mix.oxides[Ox::SiO2] * 60.08 / 55.0;
+    EXPECT_NEAR(mix.oxides[Ox::MgO] * 40.3, 45.0 * scale, 1e-12);
+    EXPECT_NEAR(mix.traces[10].value * 87.62, 0.015 * scale, 1e-15);
+    EXPECT_NEAR(mix.traces[5].value, 1e-5 * scale, 1e-18);
+    EXPECT_NEAR(totalWt(mix), 100.0, 1e-12);
+}
+
+}  // namespace
+}  // namespace varnodel

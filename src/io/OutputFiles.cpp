@@ -1,0 +1,61 @@
+#include "io/OutputFiles.h"
+
+#include <system_error>
+#include <vector>
+
+#include "core/Errors.h"
+
+namespace varnodel {
+
+namespace fs = std::filesystem;
+
+std::string baseName(const TOptions& options, std::string_view suffix) {
+    const std::string name = options.outputName.empty() ? "Varnodel_Output" : options.outputName;
+    const fs::path folder =
+        options.outputDirectory.empty() ? fs::path() : fs::path(options.outputDirectory);
+    return (folder / (name + std::string(suffix))).string();
+}
+
+void deleteOldResults(const std::string& base, const fs::path& keep) {
+    const fs::path basePath(base);
+    const fs::path folder = basePath.has_parent_path() ? basePath.parent_path() : fs::path(".");
+    const std::string stem = basePath.filename().string();
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return;  // nothing to delete; creating the table will fail
+    std::vector<fs::path> doomed;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() < stem.size() + 4 || name.compare(0, stem.size(), stem) != 0 ||
+            name.compare(name.size() - 4, 4, ".csv") != 0 || !entry.is_regular_file(ec))
+            continue;
+        if (!keep.empty() && fs::equivalent(entry.path(), keep, ec))
+            throw EInputError("The data file " + keep.string() +
+                              " would be deleted as an old result of " + base +
+                              ".csv: choose another output name");
+        doomed.push_back(entry.path());
+    }
+    for (const auto& path : doomed)
+        fs::remove(path);  // throws when it cannot
+}
+
+void appendLine(const fs::path& file, const std::string& line) {
+    std::ofstream out;
+    out.exceptions(std::ios::failbit | std::ios::badbit);
+    out.open(file, std::ios::app | std::ios::binary);
+    out << line << '\n';
+    out.close();
+}
+
+ReportFile::ReportFile(const fs::path& file, RunReporter& reporter)
+    : file_(file), reporter_(reporter) {
+    out_.exceptions(std::ios::failbit | std::ios::badbit);
+    out_.open(file, std::ios::trunc | std::ios::binary);
+}
+
+void ReportFile::line(const std::string& text) {
+    out_ << text << '\n';
+    out_.flush();
+    reporter_.logLine(text);
+}
+
+}  // namespace varnodel

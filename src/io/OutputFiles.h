@@ -1,0 +1,41 @@
+// The files of a run: the base name, the deletion of the previous run's files, the results
+// table and the parameter report.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "core/Parameters.h"
+#include "core/RunReporter.h"
+
+namespace varnodel {
+
+// Output folder + output name + the calculation's suffix ("_FRAC", "_REV", "_MLA", "_IRL", ...).
+std::string baseName(const TOptions& options, std::string_view suffix);
+
+// Deletes every file of the base's folder named base + anything + ".csv", so that the previous
+// run of the same calculation under the same name disappears. `keep` (the data file being read)
+// is never deleted: when it matches, nothing is deleted and EInputError names it. A file that
+// cannot be deleted throws std::filesystem::filesystem_error.
+void deleteOldResults(const std::string& base, const std::filesystem::path& keep = {});
+
+// Appends one whole line (the row, without its line break) to a text file, creating it when
+// missing. Throws std::ios_base::failure when the file cannot be opened or written.
+void appendLine(const std::filesystem::path& file, const std::string& line);
+
+// The parameter report (base + "_calc_param.csv"): each line goes to the file and to the log.
+class ReportFile {
+  public:
+    // Creates (or empties) the file; throws std::ios_base::failure when it cannot.
+    ReportFile(const std::filesystem::path& file, RunReporter& reporter);
+    void line(const std::string& text);
+
+  private:
+    std::filesystem::path file_;
+    std::ofstream out_;
+    RunReporter& reporter_;
+};
+
+}  // namespace varnodel

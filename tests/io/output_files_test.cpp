@@ -1,0 +1,90 @@
+#include "io/OutputFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "core/Errors.h"
+#include "support/RecordingReporter.h"
+
+namespace varnodel {
+namespace {
+
+namespace fs = std::filesystem;
+
+class OutputFilesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("varnodel_output_" + std::to_string(::getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+    void touch(const std::string& name) { std::ofstream(folder_ / name) << "x\n"; }
+
+    fs::path folder_;
+};
+
+TEST_F(OutputFilesTest, BaseNameFromFolderNameAndSuffix) {
+    TOptions options;
+    EXPECT_EQ(baseName(options, "_REV"), "Varnodel_Output_REV");
+    options.outputDirectory = "/data/runs";
+    options.outputName = "results";
+    EXPECT_EQ(baseName(options, "_MLA"), "/data/runs/results_MLA");
+}
+
+TEST_F(OutputFilesTest, DeletesThePreviousRunOfTheSameCalculationOnly) {
+    for (const char* name : {"out_FRAC.csv", "out_FRAC_calc_param.csv", "out_FRAC_Olv.csv",
+                             "out_REV.csv", "out_FRAC.txt", "other_FRAC.csv"})
+        touch(name);
+    deleteOldResults((folder_ / "out_FRAC").string());
+    EXPECT_FALSE(fs::exists(folder_ / "out_FRAC.csv"));
+    EXPECT_FALSE(fs::exists(folder_ / "out_FRAC_calc_param.csv"));
+    EXPECT_FALSE(fs::exists(folder_ / "out_FRAC_Olv.csv"));
+    EXPECT_TRUE(fs::exists(folder_ / "out_REV.csv"));
+    EXPECT_TRUE(fs::exists(folder_ / "out_FRAC.txt"));
+    EXPECT_TRUE(fs::exists(folder_ / "other_FRAC.csv"));
+}
+
+TEST_F(OutputFilesTest, NeverDeletesTheDataFileBeingRead) {
+    touch("out_FRAC_glasses.csv");
+    touch("out_FRAC.csv");
+    EXPECT_THROW(
+        deleteOldResults((folder_ / "out_FRAC").string(), folder_ / "out_FRAC_glasses.csv"),
+        EInputError);
+    EXPECT_TRUE(fs::exists(folder_ / "out_FRAC_glasses.csv"));
+    EXPECT_TRUE(fs::exists(folder_ / "out_FRAC.csv"));  // nothing deleted
+}
+
+TEST_F(OutputFilesTest, AppendCreatesThenAppends) {
+    appendLine(folder_ / "t.csv", "a,b,");
+    appendLine(folder_ / "t.csv", "1,2,");
+    std::ifstream in(folder_ / "t.csv");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "a,b,\n1,2,\n");
+}
+
+TEST_F(OutputFilesTest, UnwritableTargetThrows) {
+    fs::create_directory(folder_ / "t.csv");  // a directory where the file should be
+    EXPECT_THROW(appendLine(folder_ / "t.csv", "row"), std::ios_base::failure);
+    test::RecordingReporter reporter;
+    EXPECT_THROW(ReportFile(folder_ / "t.csv", reporter), std::ios_base::failure);
+}
+
+TEST_F(OutputFilesTest, ReportLinesGoToTheFileAndTheLog) {
+    test::RecordingReporter reporter;
+    {
+        ReportFile report(folder_ / "r.csv", reporter);
+        report.line("");
+        report.line("Modelling Crystallisation");
+    }
+    std::ifstream in(folder_ / "r.csv");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "\nModelling Crystallisation\n");
+    EXPECT_EQ(reporter.log, (std::vector<std::string>{"", "Modelling Crystallisation"}));
+}
+
+}  // namespace
+}  // namespace varnodel
