@@ -32,9 +32,9 @@ void TPyroxeneModel::Get_Mineral_Composition(TAssemblage& assemblage, double& va
 }
 
 void TPyroxeneModel::checkLiquidus(double T) const {
-    if (!std::isfinite(T))
+    if (!std::isfinite(T) || T <= 0.0)
         throw EModelError_GetT("The liquidus temperature of " + displayName +
-                               " is not a finite number");
+                               " is not a finite number above 0 K");
 }
 
 // --- the two-lattice form -------------------------------------------------------------------

@@ -34,7 +34,7 @@ class TPyroxeneModel : public TModel {
   protected:
     explicit TPyroxeneModel(Phase mineral) : mineral_(mineral) {}
 
-    // Raises EModelError_GetT unless T is finite.
+    // Raises EModelError_GetT unless T (K) is finite and above zero.
     void checkLiquidus(double T) const;
 
   private:

@@ -36,7 +36,7 @@ constexpr TwoLatticeRow kNielsenDrake1979{{6360,  -3.59},      {4709,   -3.904},
 // dependent as in every other pyroxene model here (Mg 8317/-5.01, Fe 12711/-10.0), Ca takes the
 // steeper diopside term, the steepest pair goes to the scarce Mn and the large weakly
 // temperature dependent one to Cr, which is divided by q as in the 1988 olivine. The liquidus of
-// basalts comes out at 1135-1170 C with Mg# 0.79-0.91.
+// basalts comes out at 1135-1170 C with Mg# 0.79-0.90.
 // clang-format off
 //                                           oxide         A       B      with X_Si  by q
 constexpr LatticeTerm kNielsen1985Minor[] = {{Ox::MnO,   {36000, -24.7},  true,      false},
@@ -224,6 +224,7 @@ Oxides TModelClinoPyroxene_Quellmark2001::pyroxeneFractions(const TAssemblage& a
         }
     }
     TModelClinoPyroxene_Ariskin1986 ariskin;
+    ariskin.setContext(sharedContext());
     Oxides f = ariskin.pyroxeneFractions(assemblage, at);
     double sum = 0.0;
     for (double v : f)
