@@ -185,6 +185,10 @@ double TModelClinoPyroxene_Quellmark2001::ariskinLiquidus(const TAssemblage& ass
     return T;
 }
 
+// The olivine models are not in this build yet, and without the Ford et al. (1983) olivine the
+// Quellmark liquidus cannot be formed: the model fails as one without a liquidus does, and the
+// engines leave clinopyroxene to the other models. With the olivine models in place this is the
+// liquidus of a fresh TModelOlivine_Ford1983 given this model's context.
 double TModelClinoPyroxene_Quellmark2001::fordOlivineLiquidus(const TAssemblage&) const {
     throw EModelError_GetT("the Ford et al., 1983 olivine model is not part of this build");
 }
