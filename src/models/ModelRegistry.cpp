@@ -21,7 +21,8 @@ ModelRegistry::ModelRegistry()
                    std::make_unique<TModelPigeonite>(),     std::make_unique<TModelSpinel>(),
                    std::make_unique<TModelIlmenite>(),      std::make_unique<TModelMagnetite>()},
       oxidationModels_(std::make_unique<TSetOfModels>()),
-      traceModels_(std::make_unique<TSetOfModels>()) {
+      traceModels_(std::make_unique<TSetOfModels>()),
+      h2oSolubility_(std::make_unique<TModelH2O_Moore1998>()) {
     registerOxidationModels(*oxidationModels_);
     registerBuffers(bufferTable_);
     registerTraceModels(*traceModels_);
@@ -38,12 +39,14 @@ std::unique_ptr<ModelRegistry> ModelRegistry::clone() const {
     copy->oxidationModels_ = oxidationModels_->clone();
     copy->bufferTable_ = bufferTable_.clone();
     copy->traceModels_ = traceModels_->clone();
+    copy->h2oSolubility_ = std::make_unique<TModelH2O_Moore1998>(*h2oSolubility_);
     copy->attachContext();
     return copy;
 }
 
 void ModelRegistry::attachContext() {
     forEachModel([this](TModel& model) { model.setContext(context_); });
+    h2oSolubility_->setContext(context_);
 }
 
 TSetOfModels& ModelRegistry::mineralSet(Phase mineral) const {

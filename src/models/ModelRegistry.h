@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/Model.h"
+#include "models/_models_H2O.h"
 
 namespace varnodel {
 
@@ -30,6 +31,8 @@ class ModelRegistry {
     THash& bufferTable() { return bufferTable_; }
     const THash& bufferTable() const { return bufferTable_; }
     TSetOfModels& traceModels() const { return *traceModels_; }
+    // The run's H2O solubility model (Moore et al. 1998), used by the engines for degassing.
+    TModelH2O_Moore1998& h2oSolubilityModel() const { return *h2oSolubility_; }
 
     // The context shared by every model of this registry.
     RunContext& context() const { return *context_; }
@@ -51,6 +54,7 @@ class ModelRegistry {
     std::unique_ptr<TSetOfModels> oxidationModels_;
     THash bufferTable_;
     std::unique_ptr<TSetOfModels> traceModels_;
+    std::unique_ptr<TModelH2O_Moore1998> h2oSolubility_;
 };
 
 }  // namespace varnodel
