@@ -31,10 +31,12 @@ double toplisAdjustedSilica(double x, double n, double h2oWtPercent) {
 
 double TModelOlivine_Kd::exchangeCoefficient(const TAssemblage& assemblage, double T) {
     const TParameters& p = context().settings.parameters;
+    // The options exclude each other; with none set the dialog's default, "Kd = const", holds.
+    if (p.fixedKdOption || !(p.lnKdOption || p.sobolevQuellmarkOption || p.toplisOption))
+        return p.kdFeMg;
     if (p.lnKdOption)
         return std::exp(p.lnKdA / T + p.lnKdB * (assemblage.pressure / 1000.0) / T + p.lnKdC);
     if (p.sobolevQuellmarkOption) return 0.0001853 * (T - 273.0) + 0.069;
-    if (!p.toplisOption) return p.kdFeMg;  // "Kd = const", the option checked by default
 
     // Toplis (2005), eq. 10 with the Fo of the olivine written through Kd and the melt's Mg#:
     // 1 - 2 Fo = (K/m - 1 - K) / (K/m + 1 - K).
@@ -52,8 +54,8 @@ double TModelOlivine_Kd::exchangeCoefficient(const TAssemblage& assemblage, doub
                              std::log(0.036 * silica - 0.22) - 0.035 * (P - 1.0) / (kR * T) -
                              (3000.0 / kR) / T * (K / m - 1.0 - K) / (K / m + 1.0 - K);
         if (!std::isfinite(value))
-            throw EModelError_GetT("The Toplis (2005) relation of " + displayName +
-                                   " is not a finite number");
+            throw EModelError_GetT("The Fe-Mg exchange coefficient of " + displayName +
+                                   " after Toplis (2005) is not a finite number");
         return value;
     };
     return halveBracket(f, tolerance, kKdHigh, kKdLow).x;

@@ -142,8 +142,10 @@ double storeOlivine(TAssemblage& assemblage, const TModel& model, double fo, con
     fractions[Ox::FeO] = sites - fractions[Ox::MgO];
     double mass = 0.0;
     for (std::size_t i = 0; i < kOxideCount; ++i) {
-        if (!(std::isfinite(fractions[i]) && fractions[i] >= 0.0))
-            notFinite(model, "olivine composition");
+        if (!std::isfinite(fractions[i])) notFinite(model, "olivine composition");
+        if (fractions[i] < 0.0)
+            throw EModelError_GetT("The olivine of " + model.displayName +
+                                   " has a negative component");
         mass += fractions[i] * kOxides[i].massPerCation;
     }
     TAnalysis olivine;
@@ -216,7 +218,9 @@ void TModelOlivine_Ford1983::Get_Temperature(const TAssemblage& assemblage, doub
         TOlivineCommonForm::Get_Temperature(assemblage, T);
         return;
     }
-    // The melt copy belongs to this one search, also when it ends in an exception.
+    // The melt copy belongs to this one search, also when it ends in an exception (and one left
+    // by residual evaluations outside a search is not trusted).
+    cacheValid_ = false;
     struct ClearCache {
         bool& valid;
         ~ClearCache() { valid = false; }
@@ -532,7 +536,8 @@ void TModelOlivine_Beattie1993::Get_Mineral_Composition(TAssemblage& assemblage,
 namespace {
 
 // Herzberg & O'Hara (2002): D_i = s_i D_Mg + c_i of the minor cations; Al and Ca have forms of
-// their own, Fe and Mg share the rest of the M sites by the exchange coefficient.
+// their own. Fe and Mg share the rest of the M sites by the exchange coefficient, so the FeO and
+// MgO columns, kept to show the table whole, give no olivine cations here.
 // clang-format off
 //                          SiO2 TiO2  Al2O3 Fe2O3   FeO    MnO    MgO  CaO  Na2O    K2O     P2O5 Cr2O3
 constexpr Oxides kHerzbergS{0.0, 0.0,  0.0,  0.0,    0.263, 0.214, 1.0, 0.0, 0.0,    0.0,    0.0, 0.067};
