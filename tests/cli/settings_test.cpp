@@ -732,10 +732,16 @@ TEST(CliSettingsRules, KdModesExistOnlyWhileTheKdGivesTheOlivine) {
 
 // --- model names and the liquidus-association choice ------------------------------------------
 
+// Three stand-ins in place of the registered olivine models.
 class CliSettingsModelNames : public ::testing::Test {
   protected:
+    static TSetOfModels& emptied(TSetOfModels& set) {
+        set.models.clear();
+        return set;
+    }
     CliSettingsModelNames()
-        : first(addFake(state.registry().mineralSet(Phase::Olivine), "First, 2001", "First01 ")),
+        : first(addFake(emptied(state.registry().mineralSet(Phase::Olivine)), "First, 2001",
+                        "First01 ")),
           second(addFake(state.registry().mineralSet(Phase::Olivine), "Second, 2002", "Sec02   ")),
           third(addFake(state.registry().mineralSet(Phase::Olivine), "Third, 2003", "Third003")) {
         first.selected = true;
