@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ModelListing.h"
+#include "RunCommand.h"
 #include "Settings.h"
 #include "models/ModelRegistry.h"
 
@@ -18,6 +19,9 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     auto* models = app.add_subcommand("models", "List every registered model, set by set");
     auto* settings =
         app.add_subcommand("settings", "Print the complete settings file with every default");
+    RunOptions fracOptions;
+    auto* frac = app.add_subcommand("frac", "Forward fractional crystallisation");
+    addRunOptions(*frac, fracOptions);
 
     // Name a mistyped command instead of only saying that one is missing.
     const auto isCommand = [&app](const std::string& name) {
@@ -55,6 +59,7 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         printModels(out, registry);
     }
     if (settings->parsed()) out << defaultSettingsText();
+    if (frac->parsed()) return runCalculation("Fractional", fracOptions, out, err);
     return kExitOk;
 }
 

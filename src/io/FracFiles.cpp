@@ -1,0 +1,428 @@
+#include "io/FracFiles.h"
+
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+
+#include "core/Model.h"
+#include "core/NumberFormat.h"
+
+namespace varnodel {
+
+namespace {
+
+std::string label(std::size_t mineral) {
+    return std::string(kPhases[mineral].abbreviation);
+}
+std::string compositionLabel(std::size_t mineral) {
+    return std::string(kPhases[mineral].compositionLabel);
+}
+std::string trimmed(std::string text) {
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+std::string number(double v) {
+    return shortestGeneral(v);
+}
+std::string fixedWidth(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+bool isFe3Free(const std::string& buffer) {
+    std::string lower;
+    for (char c : buffer)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower == "fe3=0";
+}
+
+// The composition number of a mineral's molar composition, as the engine takes it.
+double compositionNumber(std::size_t mineral, const TAnalysis& a) {
+    const auto ratio = [](double x, double y) { return x + y > 0.0 ? x / (x + y) : 0.0; };
+    const Oxides& o = a.oxides;
+    switch (static_cast<Phase>(mineral)) {
+        case Phase::Plagioclase:
+            return ratio(o[Ox::CaO], o[Ox::Na2O]);
+        case Phase::Spinel:
+            return ratio(o[Ox::Cr2O3], o[Ox::Al2O3]);
+        default:
+            return ratio(o[Ox::MgO], o[Ox::FeO]);
+    }
+}
+
+// (Fe/Mg)olivine / (Fe/Mg)melt from Fo and the melt's molar FeO and MgO.
+double olivineKd(double fo, const TAnalysis& melt) {
+    return (1.0 - fo) / fo * (melt.oxides[Ox::MgO] / melt.oxides[Ox::FeO]);
+}
+
+bool oxidationDefined(const TParameters& p, const TAnalysis& melt) {
+    return !(p.bufferMode && isFe3Free(p.bufferModel)) && melt.oxides[Ox::Fe2O3] != 0.0 &&
+           melt.oxides[Ox::FeO] != 0.0;
+}
+
+std::string h2oCorrectionLine(const std::string& mineral, const TMineralOptions& o) {
+    return "    The correction for the effect of H2O on " + mineral +
+           " liquidus temperature is: dT = - " + number(o.h2oA) + "*H2O(wt%)^" + number(o.h2oB);
+}
+
+std::string pressureCorrectionLine(const std::string& mineral, const TMineralOptions& o) {
+    return "    The correction for the effect of pressure on " + mineral +
+           " liquidus temperature is: " + number(o.pressureSlope) + " deg / kbar";
+}
+
+}  // namespace
+
+std::string rowTimestamp() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+FracFiles::FracFiles(std::string base, PresentElements present, RunReporter& reporter,
+                     bool exportReady)
+    : base_(std::move(base)),
+      present_(std::move(present)),
+      reporter_(reporter),
+      exportReady_(exportReady) {}
+
+void FracFiles::runHeader(const FracRunInfo& info) {
+    report_ = std::make_unique<ReportFile>(base_ + "_calc_param.csv", reporter_);
+    ReportFile& r = *report_;
+    const RunSettings& s = *info.userSettings;
+    const TParameters& p = s.parameters;
+
+    r.line("");
+    r.line("****************** New calculation ********************");
+    r.line("");
+    r.line("Modelling Crystallisation");
+
+    std::string chosen;
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        if (info.models[i] != nullptr) chosen += (chosen.empty() ? "" : ", ") + label(i);
+    r.line("Minerals chosen for calculations are:");
+    r.line("   " + chosen);
+
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        if (info.models[i] == nullptr) continue;
+        const TMineralOptions& o = s.minerals[i];
+        r.line("   The model used for " + label(i) + " is: " + info.models[i]->displayName);
+        if (i == 1) {
+            std::string kd;
+            if (p.fixedKdOption) kd = "KD(Fe-Mg) = " + number(p.kdFeMg);
+            if (p.sobolevQuellmarkOption) kd = "KD(Fe-Mg) after Sobolev & Quellmark 1994;";
+            if (p.lnKdOption)
+                kd = "Ln(KD(Fe-Mg)) = " + number(p.lnKdA) + " / T + " + number(p.lnKdB) +
+                     " * P / T + " + number(p.lnKdC) + ";";
+            if (p.toplisOption) kd = "KD(Fe-Mg) after Toplis 2005;";
+            if (!kd.empty()) r.line("    Olivine composition is calculated using " + kd);
+            r.line("    Olv fractionation is: " + number(o.fractionation) + " %");
+        } else {
+            r.line("    " + label(i) + " fractionation is: " + fixedField(o.fractionation, 5, 2) +
+                   " %");
+        }
+        if (o.h2oCorrection) r.line(h2oCorrectionLine(label(i), o));
+        if (o.pressureCorrection) r.line(pressureCorrectionLine(label(i), o));
+    }
+
+    std::string oxidation = "Fe2O3 in the melt is calculated using ";
+    if (p.equationMode) {
+        oxidation += " the equation (Fe2/Fe3)melt = " + number(p.equationA) + " * Fo + " +
+                     number(p.equationB);
+    } else if (p.fixedRatioMode) {
+        oxidation += "(Fe2/Fe3)melt = " + number(p.fixedRatio);
+    } else if (p.closedSystemMode) {
+        oxidation += " an assumption of closed system for oxygen";
+    } else {
+        oxidation += p.bufferModel + " buffer of oxygen fugacity";
+    }
+    r.line(oxidation);
+    if (p.bufferMode && !isFe3Free(p.bufferModel)) {
+        r.line("   f(O2) is calculated following the model of " + info.oxidationModelName);
+        if (p.bufferOffset != 0.0)
+            r.line("    deviation from the buffer equals " + number(p.bufferOffset) + " log units");
+    }
+
+    const TPressureBlock& block = *info.pressureBlock;
+    r.line("Initial Pressure = " + number(block.pressure) + " kbar");
+    if (block.dPdTMode) {
+        r.line("   During calculations Pressure is continuously changed at " + number(block.dPdT) +
+               " bar / degree");
+    } else if (block.stepsMode && block.steps[1][1] > 0.0) {
+        bool first = true;
+        for (std::size_t row = 1; row < kPressureSteps && block.steps[row][1] > 0.0; ++row) {
+            const std::string step = number(block.steps[row][1]) + " % crystallisation to " +
+                                     number(block.steps[row][0]) + " kbars";
+            r.line(first ? "   During calculations Pressure is changed at " + step
+                         : std::string(45, ' ') + "at " + step);
+            first = false;
+        }
+    } else {
+        r.line("   During calculations Pressure is kept constant");
+    }
+
+    if (!present_.traces.empty()) {
+        r.line("Kds for minerals:");
+        std::string names = "Name ";
+        for (std::size_t i = 1; i < kPhaseCount; ++i)
+            if (info.models[i] != nullptr) names += " " + fixedWidth(label(i), 9);
+        r.line(names);
+        for (std::size_t index : present_.traces) {
+            std::string row = std::string(kTraces[index - 1].name) + "   ";
+            for (std::size_t i = 1; i < kPhaseCount; ++i) {
+                if (info.models[i] == nullptr) continue;
+                const std::string& choice = s.minerals[i].traceChoices[index - 1];
+                const std::string entry =
+                    choice == "Kd" ? number(s.kd.at(i, index)) : trimmed(choice);
+                row += " " + fixedWidth(entry, 9);
+            }
+            r.line(row);
+        }
+    }
+
+    r.line(std::string("Melt density is calculated following the model of ") +
+           (p.densityModel == DensityModel::LangeCarmichael1987 ? "Lange & Carmichael 1987"
+                                                                : "Nelson & Carmichael 1979"));
+    r.line(std::string("Melt viscosity is calculated following the model of ") +
+           (p.viscosityModel == ViscosityModel::BottingaWeill1972 ? "Bottinga & Weill 1972"
+                                                                  : "Giordano & Dingwell 2003"));
+
+    r.line("Parameters to stop calculations at:");
+    const TStopBlock& stop = p.stop;
+    const auto stopLine = [&](std::size_t kind, const std::string& text, const std::string& unit) {
+        if (stop.flags[kind]) r.line(text + number(stop.values[kind]) + unit);
+    };
+    stopLine(Stop::Fo, "   Final Olv composition: Fo = ", " mol%");
+    stopLine(Stop::An, "   Final Plg composition: An = ", " mol%");
+    stopLine(Stop::Clinopyroxene, "   Final Mg# of Cpx: ", " mol%");
+    stopLine(Stop::Orthopyroxene, "   Final Mg# of Opx: ", " mol%");
+    stopLine(Stop::Pigeonite, "   Final Mg# of Pig: ", " mol%");
+    stopLine(Stop::Temperature, "   Final temperature: ", "(C)");
+    stopLine(Stop::MeltMgO, "   Final melt MgO content: ", " wt%");
+    stopLine(Stop::Crystallisation, "   Final degree of fractionation: ", " %");
+
+    r.line("The amount of a mineral phase which will be extracted from");
+    r.line("   100% of melt on each step is:    " + number(p.calculationStep) + " %");
+    report_.reset();  // closed: the rest of the run goes to the log and the tables
+}
+
+void FracFiles::startingComposition(const FracRunInfo& info, const TAnalysis& melt) {
+    log("");
+    log("The starting composition " + info.analysisName + " has been recalculated to 100%");
+    log(std::string(9, ' ') + labelLine(present_));
+    log(std::string(9, ' ') + valueLine(WeightComposition::fromMolar(melt), present_));
+    if (info.h2oAdjusted)
+        log("H2O content in the starting composition has been adjusted to match H2O saturation.");
+}
+
+void FracFiles::printedStep(const FracRunInfo& info, const FracState& state, const TAnalysis& melt,
+                            double pressureBar, bool finalStep) {
+    logStep(info, state, melt, pressureBar, finalStep);
+    if (exportReady_) append(base_ + ".csv", exportRow(info, state, melt, pressureBar), melt.name);
+    writeMineralRows(info, state, melt);
+}
+
+void FracFiles::logStep(const FracRunInfo& info, const FracState& state, const TAnalysis& melt,
+                        double pressureBar, bool finalStep) {
+    const TParameters& p = info.settings->parameters;
+    const std::size_t leader = state.leader;
+    if (finalStep) {
+        log("");
+        log("                    The final composition:");
+    }
+    log("");
+    log(std::string(9, ' ') + labelLine(present_));
+    log("Magma    " + valueLine(WeightComposition::fromMolar(state.magma), present_));
+    log("Melt     " + valueLine(WeightComposition::fromMolar(melt), present_));
+
+    // The leader first, then the other minerals in the assemblage.
+    std::vector<std::size_t> order{leader};
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        if (i != leader && state.inAssemblage[i]) order.push_back(i);
+    for (std::size_t i : order) {
+        const TAnalysis crystals = findPhase(state.crystals, kPhases[i].name);
+        const bool exists = !crystals.name.empty();
+        log(label(i) + "      " +
+            (exists ? valueLine(WeightComposition::fromMolar(crystals), present_, true)
+                    : "    this phase does not exist"));
+    }
+
+    std::string numbers;
+    for (std::size_t i : order) {
+        numbers +=
+            trimmed(compositionLabel(i)) + "= " + fixedField(state.composition[i] * 100.0, 5, 2);
+        if (state.crystalsInCumulate[i] > 0.0) {
+            const TAnalysis mean = findPhase(state.cumulate, kPhases[i].name);
+            numbers += "(" + fixedField(compositionNumber(i, mean) * 100.0, 5, 2) + ")";
+        }
+        if (i == 1 && state.composition[1] > 0.0)
+            numbers += " Kd(Olv-Melt)= " + fixedField(olivineKd(state.composition[1], melt), 5, 3);
+        numbers += "; ";
+    }
+    log(numbers);
+
+    std::string temperatures =
+        "T=" + fixedField(state.T[leader] - 273.0, 6, 1) + " (" + label(leader) + ");";
+    if (oxidationDefined(p, melt))
+        temperatures += " Lg(fO2)=" + fixedField(state.lgfO2, 5, 1) +
+                        " dNNO=" + fixedField(state.dNNO, 3, 1) + ";";
+    for (bool inAssemblage : {true, false})
+        for (std::size_t i = 1; i < kPhaseCount; ++i)
+            if (i != leader && info.models[i] != nullptr && !state.excluded[i] &&
+                state.inAssemblage[i] == inAssemblage)
+                temperatures += " T" + label(i) + "=" + fixedField(state.T[i] - 273.0, 6, 1);
+    log(temperatures);
+
+    std::string amounts = "Amounts (wt%) of magma components: Melt " +
+                          fixedField(state.meltFraction * 100.0, 6, 3) + ";";
+    if (state.fluidFraction > 0.0)
+        amounts += " Fluid " + fixedField(state.fluidFraction * 100.0, 6, 3) + ";";
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        if (state.crystalsInMagma[i] > 0.0)
+            amounts += " " + label(i) + " " + fixedField(state.crystalsInMagma[i] * 100.0, 6, 3) +
+                       (state.activeSincePrint[i] ? "*;" : ";");
+    log(amounts);
+
+    std::string physical = "Pressure: " + fixedField(pressureBar / 1000.0, 7, 3) + " kbar; " +
+                           "Density: " + fixedField(state.density, 7, 3);
+    if (p.densityModel == DensityModel::NelsonCarmichael1979) {
+        physical +=
+            " g/cm3;  T expansion: " + fixedField(state.thermalExpansion * 10000.0, 5, 3) + "e-04;";
+    } else {
+        physical += " g/cm3";
+    }
+    physical += "  Viscosity: v=" + fixedField(std::exp(state.lnViscosity), 4, 0) +
+                " poise; ln(v)=" + fixedField(state.lnViscosity, 5, 1);
+    log(physical);
+
+    bool anyCumulate = false;
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        anyCumulate = anyCumulate || state.crystalsInCumulate[i] > 0.0;
+    if (anyCumulate) {
+        log(std::string(9, ' ') + labelLine(present_));
+        log("Cumulate " + valueLine(WeightComposition::fromMolar(state.cumulateTotal), present_));
+        std::string cumulate = "Amounts (wt%) of cumulate minerals:";
+        for (std::size_t i = 1; i < kPhaseCount; ++i)
+            if (state.crystalsInCumulate[i] > 0.0)
+                cumulate += " " + label(i) + " " +
+                            fixedField(state.crystalsInCumulate[i] * 100.0, 6, 3) + ";";
+        log(cumulate);
+    }
+}
+
+std::string FracFiles::exportRow(const FracRunInfo& info, const FracState& state,
+                                 const TAnalysis& melt, double pressureBar) const {
+    const TParameters& p = info.settings->parameters;
+    std::string row = compositionFields(WeightComposition::fromMolar(state.magma), present_);
+    row += compositionFields(WeightComposition::fromMolar(melt), present_);
+    row += compositionFields(WeightComposition::fromMolar(state.cumulateTotal), present_);
+    row += fixedField(state.T[state.leader] - 273.0, 7, 3) + ",";
+    std::vector<std::size_t> minerals;
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        if (info.models[i] != nullptr) minerals.push_back(i);
+    for (std::size_t i : minerals)
+        row += state.excluded[i] || state.T[i] == 0.0 ? "-1,"
+                                                      : fixedField(state.T[i] - 273.0, 7, 3) + ",";
+    for (std::size_t i : minerals) {
+        row +=
+            state.inAssemblage[i] ? fixedField(state.composition[i] * 100.0, 5, 2) + "," : "-1.00,";
+        if (i == 1)
+            row += state.inAssemblage[1] && state.composition[1] > 0.0
+                       ? fixedField(olivineKd(state.composition[1], melt), 5, 3) + ","
+                       : "-1.00,";
+    }
+    for (std::size_t i : minerals) {
+        if (state.crystalsInCumulate[i] > 0.0) {
+            const TAnalysis mean = findPhase(state.cumulate, kPhases[i].name);
+            row += fixedField(compositionNumber(i, mean) * 100.0, 5, 2) + ",";
+        } else {
+            row += "-1.00,";
+        }
+    }
+    row += fixedField(pressureBar / 1000.0, 7, 3) + ",";
+    row += oxidationDefined(p, melt)
+               ? fixedField(state.lgfO2, 6, 2) + "," + fixedField(state.dNNO, 4, 1) + ","
+               : "n.d.,n.d.,";
+    row += fixedField(state.density, 6, 3) + "," + fixedField(state.lnViscosity, 5, 2) + ",";
+    row += fixedField(state.meltFraction * 100.0, 7, 4) + ",";
+    for (std::size_t i : minerals)
+        row += fixedField(state.crystalsInMagma[i] * 100.0, 7, 4) + "," +
+               (state.peritecticAmount[i] > 0.0 ? "Y," : "N,");
+    row += fixedField(state.fluidFraction * 100.0, 7, 4) + ",";
+    for (std::size_t i : minerals)
+        row += fixedField(state.crystalsInCumulate[i] * 100.0, 7, 4) + ",";
+    row += info.analysisName + "," + rowTimestamp();
+    return row;
+}
+
+void FracFiles::writeMineralRows(const FracRunInfo& info, const FracState& state,
+                                 const TAnalysis& melt) {
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        if (!state.activeSincePrint[i] || info.models[i] == nullptr) continue;
+        const std::string file = base_ + "_" + label(i) + ".csv";
+        std::error_code ec;
+        if (!std::filesystem::exists(file, ec)) {
+            std::string header;
+            for (const auto& oxide : kOxides)
+                header += std::string(oxide.label) + ",";
+            if (present_.h2o) header += std::string(kVolatileName) + ",";
+            for (std::size_t index : present_.traces)
+                header += std::string(kTraces[index - 1].name) + ",";
+            header += "T (C),Melt fraction," + compositionLabel(i) + ",Model,Sample";
+            append(file, header, melt.name);
+        }
+        const TAnalysis crystals = findPhase(state.crystals, kPhases[i].name);
+        std::string row = compositionFields(WeightComposition::fromMolar(crystals), present_);
+        row += fixedField(state.T[i] - 273.0, 6, 1) + ",";
+        row += fixedField(state.meltFraction * 100.0, 7, 4) + ",";
+        row += fixedField(state.composition[i] * 100.0, 7, 4) + ",";
+        row += label(i) + "-" + info.models[i]->displayName + ",";
+        row += info.analysisName;
+        append(file, row, melt.name);
+    }
+}
+
+void FracFiles::append(const std::string& file, const std::string& line,
+                       const std::string& sample) {
+    try {
+        appendLine(file, line);
+    } catch (const std::ios_base::failure&) {
+        reporter_.message("An error writing to " + base_ + " (from Fr.PrintFileForExport " +
+                          "with " + sample + "). Either the file with this name " +
+                          "is opened in another program, or there is a disk problem. Calculation "
+                          "aborted.");
+        throw;
+    }
+}
+
+std::string fracExportHeader(const PerPhase<bool>& withModel, const PresentElements& present) {
+    std::vector<std::size_t> minerals;
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        if (withModel[i]) minerals.push_back(i);
+    std::string h = compositionHeader(present, "_magma,") + compositionHeader(present, "_melt,") +
+                    compositionHeader(present, "_cumulate,");
+    h += "Temperature,";
+    for (std::size_t i : minerals)
+        h += "Temperature_" + label(i) + ",";
+    for (std::size_t i : minerals) {
+        h += label(i) + "_" + compositionLabel(i) + "_magma,";
+        if (i == 1) h += "Olv_Kd,";
+    }
+    for (std::size_t i : minerals)
+        h += label(i) + "_" + compositionLabel(i) + "_cumulate,";
+    h += "Pressure(kbar),Lg(fO2),dNNO,density,Ln(viscosity),";
+    h += "Melt_%_magma,";
+    for (std::size_t i : minerals)
+        h += label(i) + "_%_magma," + label(i) + "_Peritectic,";
+    h += "Fluid_%_magma,";
+    for (std::size_t i : minerals)
+        h += label(i) + "_%_cumulate,";
+    h += "Sample";
+    return h;
+}
+
+}  // namespace varnodel

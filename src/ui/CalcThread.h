@@ -1,0 +1,58 @@
+// The calculation dispatcher: prepares the result files of a calculation, runs its engine for
+// the current composition or for every analysis of the data file, and reports how the run
+// ended. No toolkit in here: the desktop program and the command line both drive it.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <stop_token>
+#include <string>
+
+#include "core/RunReporter.h"
+#include "io/CompositionText.h"
+#include "models/RunState.h"
+
+namespace varnodel {
+
+struct DispatchResult {
+    int analyses = 0;  // analyses whose engine ran
+    int failed = 0;    // of those, ended with an error
+    bool interrupted = false;
+    bool notStarted = false;  // the result files could not be prepared
+    std::string baseName;
+};
+
+class TVarnodelCalcThread {
+  public:
+    // `mode` is "Fractional" (the other calculations follow). The run state is only read; each
+    // analysis runs on its own snapshot of it.
+    TVarnodelCalcThread(std::string mode, const RunState& state, PresentElements present,
+                        RunReporter& reporter, std::stop_token stop = {});
+
+    // The data file being read, which the deletion of old results must spare.
+    void setDataFile(std::filesystem::path file) { dataFile_ = std::move(file); }
+    // Called before each analysis of a batch: position (1-based), count and name.
+    void onAnalysis(std::function<void(int, int, const std::string&)> callback) {
+        onAnalysis_ = std::move(callback);
+    }
+
+    DispatchResult execute();
+
+  private:
+    void fractional(DispatchResult& result);
+    // Old files deleted and the export table's header written; false (with the pending error
+    // text set) when that failed.
+    bool prepareFiles(const std::string& base, const std::string& header);
+    std::vector<TAssemblage> compositions() const;
+
+    std::string mode_;
+    const RunState& state_;
+    PresentElements present_;
+    RunReporter& reporter_;
+    std::stop_token stop_;
+    std::filesystem::path dataFile_;
+    std::function<void(int, int, const std::string&)> onAnalysis_;
+    std::string pendingError_;
+};
+
+}  // namespace varnodel
