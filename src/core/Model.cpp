@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 #include "core/Errors.h"
@@ -130,21 +131,17 @@ double residualAt(TModel& model, const TAssemblage& assemblage, double T) {
     return value;
 }
 
-struct Halving {
-    double T;
-    bool exhausted;  // used every round without reaching the tolerance
-    bool exactRoot;  // the residual was exactly 0 at T
-};
+}  // namespace
 
-Halving halve(TModel& model, const TAssemblage& assemblage, double tol, double lo, double hi) {
-    double fhi = residualAt(model, assemblage, hi);
+Halving halveBracket(const std::function<double(double)>& f, double tol, double lo, double hi) {
+    double fhi = f(hi);
     if (fhi == 0.0) return {hi, false, true};
     int round = 0;
     bool exactRoot = false;
     while (true) {
         ++round;
         const double mid = (lo + hi) / 2.0;
-        const double fm = residualAt(model, assemblage, mid);
+        const double fm = f(mid);
         if (fm == 0.0) {
             lo = hi = mid;
             exactRoot = true;
@@ -170,12 +167,16 @@ Halving halve(TModel& model, const TAssemblage& assemblage, double tol, double l
     return {(lo + hi) / 2.0, lo - hi > tol, exactRoot};
 }
 
+namespace {
+Halving halve(TModel& model, const TAssemblage& assemblage, double tol, double lo, double hi) {
+    return halveBracket([&](double T) { return residualAt(model, assemblage, T); }, tol, lo, hi);
+}
 }  // namespace
 
 void bisectTemperature(TModel& model, const TAssemblage& assemblage, double& T, double tol,
                        double lo, double hi) {
     Halving result = halve(model, assemblage, tol, lo, hi);
-    const bool atAnEnd = std::fabs(result.T - lo) <= tol || std::fabs(result.T - hi) <= tol;
+    const bool atAnEnd = std::fabs(result.x - lo) <= tol || std::fabs(result.x - hi) <= tol;
     if (atAnEnd && !result.exactRoot) {
         // The halving ran into an end of the bracket, where a residual without a root in it
         // also ends up: look for the highest sign change before believing the end.
@@ -200,7 +201,7 @@ void bisectTemperature(TModel& model, const TAssemblage& assemblage, double& T, 
                                    " within the search range");
         }
     }
-    T = result.T;
+    T = result.x;
     if (result.exhausted) model.message = bisectionWarning(model);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -153,6 +154,16 @@ class THash {
 // EModelError_GetT, as does a residual that is not finite.
 void bisectTemperature(TModel& model, const TAssemblage& assemblage, double& T, double tol,
                        double lo, double hi);
+
+// One run of the halving rule of bisectTemperature over any function f, from the bracket ends
+// lo and hi (lo the larger, as in the liquidus search): stops when lo - hi <= tol or after 101
+// rounds. `exhausted` says the rounds ran out first.
+struct Halving {
+    double x;
+    bool exhausted;
+    bool exactRoot = false;  // the function was exactly 0 at x
+};
+Halving halveBracket(const std::function<double(double)>& f, double tol, double lo, double hi);
 
 // "Could not reach the target difference ..." warning of a search that used all its rounds.
 std::string bisectionWarning(const TModel& model);

@@ -1,5 +1,7 @@
 #include "models/_models_cpx.h"
 
+#include "models/_models_ol.h"
+
 #include <cmath>
 
 #include "core/Errors.h"
@@ -185,12 +187,13 @@ double TModelClinoPyroxene_Quellmark2001::ariskinLiquidus(const TAssemblage& ass
     return T;
 }
 
-// The olivine models are not in this build yet, and without the Ford et al. (1983) olivine the
-// Quellmark liquidus cannot be formed: the model fails as one without a liquidus does, and the
-// engines leave clinopyroxene to the other models. With the olivine models in place this is the
-// liquidus of a fresh TModelOlivine_Ford1983 given this model's context.
-double TModelClinoPyroxene_Quellmark2001::fordOlivineLiquidus(const TAssemblage&) const {
-    throw EModelError_GetT("the Ford et al., 1983 olivine model is not part of this build");
+// The olivine liquidus of a fresh Ford et al. (1983) model, sharing this model's run.
+double TModelClinoPyroxene_Quellmark2001::fordOlivineLiquidus(const TAssemblage& assemblage) const {
+    TModelOlivine_Ford1983 ford;
+    ford.setContext(sharedContext());
+    double T = 0.0;
+    ford.Get_Temperature(assemblage, T);
+    return T;
 }
 
 void TModelClinoPyroxene_Quellmark2001::Get_Temperature(const TAssemblage& assemblage, double& T) {
