@@ -110,11 +110,13 @@ namespace {
 
 constexpr std::string_view kQuellmark = "Quellmark, 2001";
 
-TModel& quellmarkMember(const ModelRegistry& registry, Phase mineral) {
+TModel& quellmarkMember(const ModelRegistry& registry, Phase mineral, RunContext& run) {
     TModel* model = registry.mineralSet(mineral).getByName(kQuellmark);
-    if (model == nullptr)
-        throw FatalError("The H2O estimate needs the \"Quellmark, 2001\" model of " +
-                         std::string(phaseName(mineral)));
+    if (model == nullptr) {
+        run.errorText = "The H2O estimate needs the \"Quellmark, 2001\" model of " +
+                        std::string(phaseName(mineral));
+        throw FatalError(run.errorText);
+    }
     return *model;
 }
 
@@ -163,10 +165,10 @@ void TModelH2O_Quellmark2001::getMeltH2O(const TAssemblage& assemblage, double& 
                                          double) {
     constexpr double kTolerance = 1e-7;  // cation moles of H2O between two rounds
     constexpr int kMaxRounds = 100;      // the estimate settles in a few; this guards the loop
-    constexpr double kLargestGap =
-        18.0;  // K of olivine above plagioclase still put on the cotectic
-    TModel& olivine = quellmarkMember(*registry_, Phase::Olivine);
-    TModel& plagioclase = quellmarkMember(*registry_, Phase::Plagioclase);
+    // Olivine up to this far (K) above plagioclase is still put on the cotectic.
+    constexpr double kLargestGap = 18.0;
+    TModel& olivine = quellmarkMember(*registry_, Phase::Olivine, context());
+    TModel& plagioclase = quellmarkMember(*registry_, Phase::Plagioclase, context());
     TOxydationState oxidation;
     oxidation.configure(context().settings.parameters, registry_->bufferTable());
 

@@ -225,6 +225,56 @@ TEST_F(QuellmarkH2O, IronThatDoesNotSettleIn100CyclesIsReported) {
               "100 cycles. The Fe2+/Fe3+ value is approximated during this step.");
 }
 
+TEST(QuellmarkH2OWithTheQuellmarkModels, PutsEveryMeltOnTheCotecticOrSaysWhy) {
+    // With the registry's own Quellmark olivine and plagioclase: the estimated H2O lowers the
+    // plagioclase liquidus onto the olivine one; a dry melt with olivine a little above has the
+    // gap closed by the plagioclase; a melt with olivine far above (the komatiite) is reported.
+    int cases[3] = {0, 0, 0};
+    for (const test::ReferenceGlass& glass : test::referenceGlasses()) {
+        ModelRegistry registry;
+        TParameters& p = registry.context().settings.parameters;
+        p.bufferMode = false;
+        p.fixedRatioMode = true;  // 9: the Fe3+ share 0.1 of meltAssemblage
+        TModelH2O_Quellmark2001 estimate(registry);
+        double H2O = -1.0;
+        estimate.getMeltH2O(test::meltAssemblage(glass, 0.1), H2O, 0.0, 0.0);
+
+        TModel& olivine = *registry.mineralSet(Phase::Olivine).getByName("Quellmark, 2001");
+        TModel& plagioclase = *registry.mineralSet(Phase::Plagioclase).getByName("Quellmark, 2001");
+        const TAssemblage melt = test::meltAssemblage(glass, 0.1, H2O * 18.0);
+        double tOl = 0.0, tPl = 0.0;
+        olivine.Get_Temperature(melt, tOl);
+        plagioclase.Get_Temperature(melt, tPl);
+        if (!estimate.message.empty()) {
+            EXPECT_EQ(estimate.message, " Could not estimate H2O because Tol > Tpl");
+            EXPECT_GE(tOl - tPl, 18.0) << glass.name;
+            ++cases[2];
+        } else {
+            EXPECT_NEAR(tPl, tOl, 1e-3) << glass.name;
+            ++cases[H2O > 0.0 ? 0 : 1];
+        }
+    }
+    // The reference glasses meet all three cases.
+    EXPECT_GT(cases[0], 0);
+    EXPECT_GT(cases[1], 0);
+    EXPECT_GT(cases[2], 0);
+}
+
+TEST(QuellmarkH2OWithTheQuellmarkModels, AGapLeftByAnEarlierEstimateDoesNotCount) {
+    // The stored gap raises the dry Quellmark plagioclase liquidus; the estimate compares the
+    // plagioclase's own liquidus, so a stale gap must not change it.
+    const test::ReferenceGlass morb = test::referenceGlasses().front();
+    ModelRegistry registry;
+    TModelH2O_Quellmark2001 estimate(registry);
+    double fresh = 0.0, stale = 0.0;
+    estimate.getMeltH2O(test::meltAssemblage(morb, 0.1), fresh, 0.0, 0.0);
+    ASSERT_GT(fresh, 0.0);
+    registry.context().olPlGap = 15.0;
+    estimate.getMeltH2O(test::meltAssemblage(morb, 0.1), stale, 0.0, 0.0);
+    EXPECT_EQ(stale, fresh);
+    EXPECT_EQ(registry.context().olPlGap, 0.0);
+}
+
 // --- liquidus corrections -------------------------------------------------------------------
 
 TEST(LiquidusCorrection, HandValues) {
