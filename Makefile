@@ -36,7 +36,7 @@ test: deps
 	ctest --preset asan
 
 format:
-	find src tests bench -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
+	find src tests $$(ls -d bench 2>/dev/null) -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
 
 clean:
 	rm -rf build

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ModelListing.h"
+#include "Settings.h"
 #include "models/ModelRegistry.h"
 
 namespace varnodel::cli {
@@ -15,6 +16,8 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     app.require_subcommand(0, 1);
 
     auto* models = app.add_subcommand("models", "List every registered model, set by set");
+    auto* settings =
+        app.add_subcommand("settings", "Print the complete settings file with every default");
 
     // Name a mistyped command instead of only saying that one is missing.
     const auto isCommand = [&app](const std::string& name) {
@@ -51,6 +54,7 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         const ModelRegistry registry;
         printModels(out, registry);
     }
+    if (settings->parsed()) out << defaultSettingsText();
     return kExitOk;
 }
 

@@ -30,6 +30,8 @@ enum : std::size_t {
 struct TStopBlock {
     std::array<double, kStopKinds> values{};
     std::array<bool, kStopKinds> flags{};
+
+    bool operator==(const TStopBlock&) const = default;
 };
 
 inline constexpr std::size_t kPressureSteps = 6;  // row 0 = start, rows 1..5 the steps
@@ -42,11 +44,15 @@ struct TPressureBlock {
     bool stepsMode = false;
     // (pressure, degree of crystallisation) per row.
     std::array<std::array<double, 2>, kPressureSteps> steps{};
+
+    bool operator==(const TPressureBlock&) const = default;
 };
 
 struct TMeltInclusions {
     std::string hostFo;        // Fo of the host olivine, %
     std::string wholeRockFeO;  // FeO of the whole rock, wt%
+
+    bool operator==(const TMeltInclusions&) const = default;
 };
 
 struct TAssemblage {
@@ -61,6 +67,8 @@ struct TAssemblage {
     TStopBlock stop;
     bool hasStopBlock = false;  // the data file gave this analysis its own stop targets
     TMeltInclusions meltInclusions;
+
+    bool operator==(const TAssemblage&) const = default;
 };
 
 // The phase "melt" of the assemblage (a copy; the blank analysis when there is none).

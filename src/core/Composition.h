@@ -120,6 +120,8 @@ std::size_t mineralIndex(std::string_view phaseName);
 struct TElement {
     std::string name;
     double value = 0.0;
+
+    bool operator==(const TElement&) const = default;
 };
 
 // The composition of one phase. Stored and entered in wt% (oxides, H2O) and ppm (traces); the
@@ -134,6 +136,8 @@ struct TAnalysis {
     std::string name;
 
     static std::array<TElement, kTraceCount> blankTraces();
+
+    bool operator==(const TAnalysis&) const = default;
 };
 
 // The lists of the volatile and of the trace elements present in the current data; only these
@@ -141,6 +145,8 @@ struct TAnalysis {
 struct ActiveElements {
     bool volatile_ = false;
     std::array<bool, kTraceCount> traces{};
+
+    bool operator==(const ActiveElements&) const = default;
 };
 
 // A copy of the last phase named `name` (exact comparison), or the blank analysis.

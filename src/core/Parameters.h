@@ -26,6 +26,8 @@ struct TMeltInclusionSettings {
     bool loadLastResult = false;
     bool instantCooling = true;
     bool coolingRateMode = false;
+
+    bool operator==(const TMeltInclusionSettings&) const = default;
 };
 
 struct TParameters {
@@ -81,6 +83,8 @@ struct TParameters {
 
     DensityModel densityModel = DensityModel::LangeCarmichael1987;
     ViscosityModel viscosityModel = ViscosityModel::BottingaWeill1972;
+
+    bool operator==(const TParameters&) const = default;
 };
 
 inline constexpr std::size_t kTraceChoiceCount = kTraceCount + 1;  // the traces and H2O
@@ -95,6 +99,8 @@ struct TMineralOptions {
     double fractionation = 100.0;  // % of each step's crystals removed to the cumulate
     // Per element (traces 1-37 at 0-36, H2O at 37): "Kd", "Model" or a trace model's name.
     std::array<std::string, kTraceChoiceCount> traceChoices{};
+
+    bool operator==(const TMineralOptions&) const = default;
 };
 
 // Constant partition coefficients, minerals 1-8 by elements 1-38 (the traces, then H2O).
@@ -107,6 +113,8 @@ class TKdTable {
     // By the element's name (two-character form or "H2O") and the mineral's phase name;
     // throws std::invalid_argument for an unknown name.
     double traceKd(std::string_view element, std::string_view mineral) const;
+
+    bool operator==(const TKdTable&) const = default;
 
   private:
     std::array<std::array<double, kTraceChoiceCount>, kMineralCount> kd_{};
@@ -121,6 +129,8 @@ struct TOptions {
     bool exportReady = false;
     bool stopFromFile = false;  // take the stop targets from the data file
     bool wholeFile = false;     // run every analysis of the data file
+
+    bool operator==(const TOptions&) const = default;
 };
 
 // Everything a run copies at its start.
@@ -131,6 +141,8 @@ struct RunSettings {
     ActiveElements active;
 
     static std::array<TMineralOptions, kPhaseCount> defaultMineralOptions();
+
+    bool operator==(const RunSettings&) const = default;
 };
 
 }  // namespace varnodel

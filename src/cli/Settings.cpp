@@ -1,0 +1,1207 @@
+#include "Settings.h"
+
+#include <toml++/toml.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+
+#include "core/Errors.h"
+#include "core/NumberFormat.h"
+
+namespace varnodel::cli {
+
+namespace {
+
+// --- names and bounds ------------------------------------------------------------------------
+
+struct Bounds {
+    double min;
+    double max;
+};
+
+// The bounds of the entry fields of the windows and dialogs; a field without bounds of its own
+// takes those of the number entry rule, 0 to 100.
+constexpr Bounds kEntryDefault{0.0, 100.0};
+constexpr Bounds kInitialPressure{0.001, 100.0};  // kbar
+constexpr Bounds kCalculationStep{1e-5, 25.0};    // %
+constexpr Bounds kTracePpm{0.0, 1e6};             // as read from data files
+constexpr Bounds kPressureSlope{-100.0, 100.0};   // deg/kbar
+constexpr Bounds kH2OA{0.0, 500.0};
+constexpr Bounds kH2OB{-1.0, 1.0};
+constexpr Bounds kLnKd{-1e9, 1e9};
+constexpr Bounds kOlivineEquation{-1e6, 1e6};
+constexpr Bounds kFixedRatio{0.001, 100.0};
+constexpr Bounds kBufferShift{-10.0, 10.0};  // log units
+constexpr Bounds kDpDt{-1000.0, 1000.0};     // bar/degree
+constexpr Bounds kStopTemperature{0.0, 3000.0};
+constexpr Bounds kOutputInterval{0.0001, 100.0};
+
+constexpr std::string_view kStopNames[kStopKinds] = {
+    "crystallisation", "melt-mgo", "temperature", "fo", "an", "cpx", "opx", "pig"};
+
+constexpr std::string_view kOxidationModes[] = {"buffer", "olivine", "ratio", "closed"};
+constexpr std::string_view kPressureModes[] = {"constant", "dpdt", "steps"};
+constexpr std::string_view kKdModes[] = {"none", "constant", "equation", "sobolev-quellmark",
+                                         "toplis"};
+constexpr std::string_view kInclusionModes[] = {"instant", "cooling-rate"};
+
+// The names the density and viscosity dialogs show, in the order of the model index.
+constexpr std::string_view kDensityNames[] = {"Lange, Carmichael 1987", "Nelson, Carmichael 1979"};
+constexpr std::string_view kViscosityNames[] = {"Bottinga, Weill 1972", "Giordano, Dingwell 2003"};
+
+struct OutputKey {
+    std::string_view name;
+    double TParameters::*interval;
+    bool TParameters::*flag;
+    std::string_view comment;
+};
+
+constexpr OutputKey kOutputKeys[] = {
+    {"crystallisation", &TParameters::outputCrystallisation, &TParameters::outputByCrystallisation,
+     "% of crystallisation"},
+    {"temperature", &TParameters::outputTemperature, &TParameters::outputByTemperature,
+     "degrees C of the leading temperature"},
+    {"fo", &TParameters::outputFo, &TParameters::outputByFo, "mol% Fo of olivine"},
+    {"an", &TParameters::outputAn, &TParameters::outputByAn, "mol% An of plagioclase"},
+    {"cpx", &TParameters::outputClinopyroxene, &TParameters::outputByClinopyroxene,
+     "mol% Mg# of clinopyroxene"},
+    {"opx", &TParameters::outputOrthopyroxene, &TParameters::outputByOrthopyroxene,
+     "mol% Mg# of orthopyroxene"},
+    {"pig", &TParameters::outputPigeonite, &TParameters::outputByPigeonite,
+     "mol% Mg# of pigeonite"},
+};
+
+struct InclusionKey {
+    std::string_view name;
+    double TMeltInclusionSettings::*field;
+    Bounds bounds;
+    std::string_view comment;
+};
+
+// The fields of "Diffusion profiles modelling" on the melt-inclusion tab, with their bounds.
+constexpr InclusionKey kInclusionKeys[] = {
+    {"cooling_interval", &TMeltInclusionSettings::coolingInterval, {1.0, 500.0}, "degrees C"},
+    {"inclusion_radius", &TMeltInclusionSettings::inclusionRadius, {1.0, 1000.0}, "micrometres"},
+    {"final_extent",
+     &TMeltInclusionSettings::finalExtent,
+     {1.0, 100.0},
+     "% of re-equilibration (instant cooling)"},
+    {"cooling_rate",
+     &TMeltInclusionSettings::coolingRate,
+     {-1000.0, 1000.0},
+     "degrees C per day (cooling-rate mode)"},
+    {"reheating_temperature",
+     &TMeltInclusionSettings::reheatingTemperature,
+     {100.0, 2500.0},
+     "T exp of the reheating experiment, degrees C"},
+};
+
+std::string_view mineralKey(std::size_t m) {
+    return kPhases[m].name;
+}
+
+std::string trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+std::string trimmedRight(std::string_view text) {
+    const auto last = text.find_last_not_of(' ');
+    return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
+}
+
+std::string lower(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return result;
+}
+
+// Position of `name` in `names`, or -1.
+template <std::size_t N>
+int indexIn(const std::string_view (&names)[N], std::string_view name) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (names[i] == name) return static_cast<int>(i);
+    return -1;
+}
+
+template <std::size_t N>
+std::string listOf(const std::string_view (&names)[N]) {
+    std::string text;
+    for (std::size_t i = 0; i < N; ++i)
+        text += (i == 0 ? "" : i + 1 == N ? " or " : ", ") + std::string(names[i]);
+    return text;
+}
+
+// The names of the density and viscosity models as the dialogs show them, also as the main
+// window shows them ("Bottinga , Weill 1972") or as the reports write them ("Lange & Carmichael
+// 1987"): case, blanks and "&" for "," do not matter.
+std::string normalisedModelName(std::string_view name) {
+    std::string result;
+    for (char c : lower(name)) {
+        if (c == ' ') continue;
+        result += c == '&' ? ',' : c;
+    }
+    return result;
+}
+
+template <std::size_t N>
+int indexOfNormalised(const std::string_view (&names)[N], std::string_view name) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (normalisedModelName(names[i]) == normalisedModelName(name)) return static_cast<int>(i);
+    return -1;
+}
+
+// Oxide position by its symbol ("SiO2"), or -1.
+int oxideIndex(std::string_view symbol) {
+    for (std::size_t i = 0; i < kOxideCount; ++i)
+        if (trimmed(kOxides[i].label) == symbol) return static_cast<int>(i);
+    return -1;
+}
+
+// Element index 1-37 by its symbol ("Ni", "B"), 38 for "H2O" when `withH2O`, else 0.
+std::size_t elementBySymbol(std::string_view symbol, bool withH2O) {
+    for (std::size_t i = 0; i < kTraceCount; ++i)
+        if (trimmed(kTraces[i].name) == symbol) return i + 1;
+    return withH2O && symbol == kVolatileName ? kH2OElementIndex : 0;
+}
+
+std::string elementSymbol(std::size_t element) {
+    return element == kH2OElementIndex ? std::string(kVolatileName)
+                                       : trimmed(kTraces[element - 1].name);
+}
+
+// A model of `set` by its display name or its short name; the short name may be given with or
+// without its trailing blanks.
+TModel* findModel(const TSetOfModels& set, std::string_view name) {
+    if (trimmedRight(name).empty()) return nullptr;
+    if (TModel* model = set.getByName(name)) return model;
+    for (auto it = set.models.rbegin(); it != set.models.rend(); ++it)
+        if (trimmedRight((*it)->shortName) == trimmedRight(name)) return it->get();
+    return nullptr;
+}
+
+// The name a model is written under: its display name, or its short name when another model
+// of the set shares the display name.
+std::string modelName(const TSetOfModels& set, const TModel* model) {
+    if (model == nullptr) return {};
+    if (set.getByName(model->displayName) == model) return model->displayName;
+    return trimmedRight(model->shortName);
+}
+
+std::size_t positionIn(const TSetOfModels& set, const TModel* model) {
+    for (std::size_t i = 0; i < set.models.size(); ++i)
+        if (set.models[i].get() == model) return i;
+    return set.models.size();
+}
+
+// A TOML basic string.
+std::string tomlString(std::string_view text) {
+    std::string result = "\"";
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            result += '\\';
+            result += c;
+        } else if (u < 0x20 || u == 0x7f) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04X", u);
+            result += escape;
+        } else {
+            result += c;
+        }
+    }
+    return result + '"';
+}
+
+// A TOML float that reads back as the same double.
+std::string tomlNumber(double value) {
+    std::string text = shortestGeneral(value);
+    if (text.find_first_of(".Ee") == std::string::npos) text += ".0";
+    return text;
+}
+
+std::string typeName(const toml::node& node) {
+    switch (node.type()) {
+        case toml::node_type::table:
+            return "a table";
+        case toml::node_type::array:
+            return "an array";
+        case toml::node_type::string:
+            return "a text";
+        case toml::node_type::integer:
+            return "an integer";
+        case toml::node_type::floating_point:
+            return "a floating-point number";
+        case toml::node_type::boolean:
+            return "a boolean";
+        case toml::node_type::date:
+            return "a date";
+        case toml::node_type::time:
+            return "a time";
+        case toml::node_type::date_time:
+            return "a date-time";
+        default:
+            return "nothing";
+    }
+}
+
+std::string joinKey(const std::string& path, std::string_view name) {
+    return path.empty() ? std::string(name) : path + "." + std::string(name);
+}
+
+// --- reading ---------------------------------------------------------------------------------
+
+// An override and where its values came from, for the error texts.
+struct Override {
+    std::string key;  // dotted
+    std::string origin;
+};
+
+// What a settings file sets; assigned to the run state only when everything has been read.
+struct Draft {
+    RunSettings settings;
+    std::array<TModel*, kPhaseCount> slots;
+    TAssemblage composition;
+    MlaChoice mla;
+};
+
+class Reader {
+  public:
+    Reader(const ModelRegistry& registry, std::string source, std::vector<Override> overrides)
+        : registry_(registry), source_(std::move(source)), overrides_(std::move(overrides)) {}
+
+    void read(const toml::table& root, Draft& draft);
+
+    std::vector<std::string> warnings;
+
+  private:
+    std::string where(const std::string& key, const toml::source_region& region) const;
+    [[noreturn]] void fail(const std::string& key, const toml::source_region& region,
+                           const std::string& what) const;
+    void warn(const std::string& key, const toml::source_region& region, const std::string& what);
+
+    void checkKeys(const toml::table& table, const std::string& path,
+                   std::initializer_list<std::string_view> known) const;
+    const toml::table* subTable(const toml::table& parent, const std::string& path,
+                                std::string_view name) const;
+    const toml::table& asTable(const toml::node& node, const std::string& key) const;
+    double number(const toml::node& node, const std::string& key, Bounds bounds);
+    bool boolean(const toml::node& node, const std::string& key) const;
+    std::string text(const toml::node& node, const std::string& key) const;
+    template <std::size_t N>
+    int choice(const toml::node& node, const std::string& key,
+               const std::string_view (&names)[N]) const;
+    toml::source_region regionOf(const std::string& key) const;
+
+    void readComposition(const toml::table& table, Draft& draft);
+    void readModels(const toml::table& table, Draft& draft);
+    void readMinerals(const toml::table& table, Draft& draft);
+    void readMineral(const toml::table& table, const std::string& path, std::size_t m,
+                     Draft& draft);
+    void readOlivineKd(const toml::table& table, Draft& draft);
+    void readOxidation(const toml::table& table, Draft& draft);
+    void readPressure(const toml::table& table, Draft& draft);
+    void readRun(const toml::table& table, Draft& draft);
+    void readStop(const toml::table& table, Draft& draft);
+    void readOutput(const toml::table& table, Draft& draft);
+    void readMeltInclusions(const toml::table& table, Draft& draft);
+    void readMla(const toml::table& table, Draft& draft);
+    void reconcile(Draft& draft);
+
+    const ModelRegistry& registry_;
+    std::string source_;
+    std::vector<Override> overrides_;
+    const toml::table* root_ = nullptr;
+};
+
+std::string Reader::where(const std::string& key, const toml::source_region& region) const {
+    for (auto it = overrides_.rbegin(); it != overrides_.rend(); ++it) {
+        const std::string& set = it->key;
+        if (key == set || key.starts_with(set + ".") || key.starts_with(set + "["))
+            return it->origin;
+    }
+    std::string text = source_;
+    if (region.begin.line > 0)
+        text += ":" + std::to_string(region.begin.line) + ":" + std::to_string(region.begin.column);
+    return text;
+}
+
+void Reader::fail(const std::string& key, const toml::source_region& region,
+                  const std::string& what) const {
+    throw EInputError(where(key, region) + ": " + key + ": " + what);
+}
+
+void Reader::warn(const std::string& key, const toml::source_region& region,
+                  const std::string& what) {
+    warnings.push_back(where(key, region) + ": " + key + ": " + what);
+}
+
+void Reader::checkKeys(const toml::table& table, const std::string& path,
+                       std::initializer_list<std::string_view> known) const {
+    for (auto&& [name, node] : table)
+        if (std::find(known.begin(), known.end(), name.str()) == known.end())
+            fail(joinKey(path, name.str()), name.source(),
+                 node.is_table() ? "unknown table" : "unknown key");
+}
+
+const toml::table& Reader::asTable(const toml::node& node, const std::string& key) const {
+    if (!node.is_table()) fail(key, node.source(), "expected a table, got " + typeName(node));
+    return *node.as_table();
+}
+
+const toml::table* Reader::subTable(const toml::table& parent, const std::string& path,
+                                    std::string_view name) const {
+    const toml::node* node = parent.get(name);
+    return node == nullptr ? nullptr : &asTable(*node, joinKey(path, name));
+}
+
+double Reader::number(const toml::node& node, const std::string& key, Bounds bounds) {
+    double value = 0.0;
+    if (const auto* integer = node.as_integer())
+        value = static_cast<double>(integer->get());
+    else if (const auto* floating = node.as_floating_point())
+        value = floating->get();
+    else
+        fail(key, node.source(), "expected a number, got " + typeName(node));
+    if (!std::isfinite(value)) fail(key, node.source(), "expected a finite number");
+    const double clamped = std::clamp(value, bounds.min, bounds.max);
+    if (clamped != value)
+        warn(key, node.source(),
+             shortestGeneral(value) + " is outside " + shortestGeneral(bounds.min) + " to " +
+                 shortestGeneral(bounds.max) + "; " + shortestGeneral(clamped) + " is used");
+    return clamped;
+}
+
+bool Reader::boolean(const toml::node& node, const std::string& key) const {
+    if (const auto* flag = node.as_boolean()) return flag->get();
+    fail(key, node.source(), "expected true or false, got " + typeName(node));
+}
+
+std::string Reader::text(const toml::node& node, const std::string& key) const {
+    if (const auto* string = node.as_string()) return string->get();
+    fail(key, node.source(), "expected a text, got " + typeName(node));
+}
+
+template <std::size_t N>
+int Reader::choice(const toml::node& node, const std::string& key,
+                   const std::string_view (&names)[N]) const {
+    const std::string value = text(node, key);
+    const int index = indexIn(names, value);
+    if (index < 0)
+        fail(key, node.source(), "unknown mode \"" + value + "\" (" + listOf(names) + ")");
+    return index;
+}
+
+toml::source_region Reader::regionOf(const std::string& key) const {
+    const auto view = root_->at_path(key);
+    return view ? view.node()->source() : toml::source_region{};
+}
+
+void Reader::read(const toml::table& root, Draft& draft) {
+    root_ = &root;
+    checkKeys(root, "",
+              {"composition", "models", "minerals", "olivine_kd", "oxidation", "pressure", "run",
+               "stop", "output", "melt_inclusions", "mla"});
+    if (const auto* t = subTable(root, "", "composition")) readComposition(*t, draft);
+    if (const auto* t = subTable(root, "", "models")) readModels(*t, draft);
+    if (const auto* t = subTable(root, "", "minerals")) readMinerals(*t, draft);
+    if (const auto* t = subTable(root, "", "olivine_kd")) readOlivineKd(*t, draft);
+    if (const auto* t = subTable(root, "", "oxidation")) readOxidation(*t, draft);
+    if (const auto* t = subTable(root, "", "pressure")) readPressure(*t, draft);
+    if (const auto* t = subTable(root, "", "run")) readRun(*t, draft);
+    if (const auto* t = subTable(root, "", "stop")) readStop(*t, draft);
+    if (const auto* t = subTable(root, "", "output")) readOutput(*t, draft);
+    if (const auto* t = subTable(root, "", "melt_inclusions")) readMeltInclusions(*t, draft);
+    if (const auto* t = subTable(root, "", "mla")) readMla(*t, draft);
+    reconcile(draft);
+}
+
+void Reader::readComposition(const toml::table& table, Draft& draft) {
+    const std::string path = "composition";
+    checkKeys(table, path, {"name", "pressure", "oxides", "H2O", "traces", "host_fo", "final_feo"});
+    TAssemblage& composition = draft.composition;
+    if (const auto* node = table.get("name")) composition.name = text(*node, path + ".name");
+    if (const auto* node = table.get("pressure"))
+        composition.pressureBlock.pressure = number(*node, path + ".pressure", kInitialPressure);
+
+    TAnalysis melt = meltOf(composition);
+    if (const auto* oxides = subTable(table, path, "oxides")) {
+        // The table is the whole melt: an oxide it does not name is 0, not a left-over of the
+        // composition it replaces.
+        melt.oxides = {};
+        melt.notDetermined = {};
+        for (auto&& [name, node] : *oxides) {
+            const std::string key = path + ".oxides." + std::string(name.str());
+            const int i = oxideIndex(name.str());
+            if (i < 0) fail(key, name.source(), "unknown key");
+            const auto index = static_cast<std::size_t>(i);
+            if (const auto* string = node.as_string(); string && lower(string->get()) == "n.d.")
+                melt.notDetermined[index] = true;
+            else
+                melt.oxides[index] = number(node, key, kEntryDefault);
+        }
+    }
+    // An element counts as present in the composition when it has a value above 0.
+    if (const auto* node = table.get("H2O")) {
+        melt.volatile_.value = number(*node, path + ".H2O", kEntryDefault);
+        draft.settings.active.volatile_ = melt.volatile_.value > 0.0;
+    }
+    if (const auto* traces = subTable(table, path, "traces")) {
+        for (auto& trace : melt.traces)
+            trace.value = 0.0;
+        for (auto&& [name, node] : *traces) {
+            const std::string key = path + ".traces." + std::string(name.str());
+            const std::size_t e = elementBySymbol(name.str(), false);
+            if (e == 0) fail(key, name.source(), "unknown key");
+            melt.traces[e - 1].value = number(node, key, kTracePpm);
+        }
+        for (std::size_t i = 0; i < kTraceCount; ++i)
+            draft.settings.active.traces[i] = melt.traces[i].value > 0.0;
+    }
+    storePhase(composition.phases, std::move(melt), phaseName(Phase::Melt));
+
+    // Host olivine Fo and final FeO* of a melt inclusion: "" when not given.
+    const auto inclusionValue = [&](std::string_view name, std::string& target) {
+        const auto* node = table.get(name);
+        if (node == nullptr) return;
+        const std::string key = joinKey(path, name);
+        if (const auto* string = node->as_string(); string && string->get().empty())
+            target.clear();
+        else
+            target = shortestGeneral(number(*node, key, kEntryDefault));
+    };
+    inclusionValue("host_fo", composition.meltInclusions.hostFo);
+    inclusionValue("final_feo", composition.meltInclusions.wholeRockFeO);
+}
+
+void Reader::readModels(const toml::table& table, Draft& draft) {
+    for (auto&& [name, node] : table) {
+        const std::string key = "models." + std::string(name.str());
+        const std::size_t m = mineralIndex(name.str());
+        if (m == 0) fail(key, name.source(), node.is_table() ? "unknown table" : "unknown key");
+        const std::string value = text(node, key);
+        if (trimmedRight(value).empty()) {
+            draft.slots[m] = nullptr;
+            continue;
+        }
+        TModel* model = findModel(registry_.mineralSet(static_cast<Phase>(m)), value);
+        if (model == nullptr) fail(key, node.source(), "unknown model \"" + value + "\"");
+        draft.slots[m] = model;
+    }
+}
+
+void Reader::readMinerals(const toml::table& table, Draft& draft) {
+    for (auto&& [name, node] : table) {
+        const std::string path = "minerals." + std::string(name.str());
+        const std::size_t m = mineralIndex(name.str());
+        if (m == 0) fail(path, name.source(), node.is_table() ? "unknown table" : "unknown key");
+        readMineral(asTable(node, path), path, m, draft);
+    }
+}
+
+void Reader::readMineral(const toml::table& table, const std::string& path, std::size_t m,
+                         Draft& draft) {
+    checkKeys(table, path,
+              {"fractionation", "pressure_correction", "h2o_correction", "kd", "traces"});
+    TMineralOptions& options = draft.settings.minerals[m];
+    if (const auto* node = table.get("fractionation"))
+        options.fractionation = number(*node, path + ".fractionation", kEntryDefault);
+    if (const auto* node = table.get("pressure_correction")) {
+        options.pressureSlope = number(*node, path + ".pressure_correction", kPressureSlope);
+        options.pressureCorrection = options.pressureSlope != 0.0;
+    }
+    if (const auto* node = table.get("h2o_correction")) {
+        const std::string key = path + ".h2o_correction";
+        const auto* pair = node->as_array();
+        if (pair == nullptr || pair->size() != 2)
+            fail(key, node->source(), "expected [A, B], got " + typeName(*node));
+        options.h2oA = number(*pair->get(0), key + "[0]", kH2OA);
+        options.h2oB = number(*pair->get(1), key + "[1]", kH2OB);
+        options.h2oCorrection = options.h2oA != 0.0 || options.h2oB != 0.0;
+    }
+    if (const auto* kd = subTable(table, path, "kd")) {
+        for (auto&& [name, node] : *kd) {
+            const std::string key = path + ".kd." + std::string(name.str());
+            const std::size_t e = elementBySymbol(name.str(), true);
+            if (e == 0) fail(key, name.source(), "unknown key");
+            draft.settings.kd.at(m, e) = number(node, key, kEntryDefault);
+        }
+    }
+    if (const auto* traces = subTable(table, path, "traces")) {
+        for (auto&& [name, node] : *traces) {
+            const std::string key = path + ".traces." + std::string(name.str());
+            const std::size_t e = elementBySymbol(name.str(), true);
+            if (e == 0) fail(key, name.source(), "unknown key");
+            const std::string value = text(node, key);
+            std::string& target = options.traceChoices[e - 1];
+            if (lower(value) == "kd") {
+                target = "Kd";
+            } else if (lower(value) == "model") {
+                target = "Model";
+            } else {
+                const TModel* model = findModel(registry_.traceModels(), value);
+                if (model == nullptr)
+                    fail(key, node.source(), "unknown trace-element model \"" + value + "\"");
+                if (!model->forMineral[m])
+                    fail(key, node.source(),
+                         "the trace-element model \"" + value + "\" does not apply to " +
+                             std::string(mineralKey(m)));
+                if (e == kH2OElementIndex || !model->forTrace[e - 1])
+                    fail(key, node.source(),
+                         "the trace-element model \"" + value + "\" does not compute " +
+                             elementSymbol(e));
+                target = model->shortName;
+            }
+        }
+    }
+}
+
+void Reader::readOlivineKd(const toml::table& table, Draft& draft) {
+    const std::string path = "olivine_kd";
+    checkKeys(table, path, {"use_for_composition", "mode", "kd", "a", "b", "c"});
+    TParameters& p = draft.settings.parameters;
+    if (const auto* node = table.get("use_for_composition"))
+        p.olivineKdModelOption = boolean(*node, path + ".use_for_composition");
+    if (const auto* node = table.get("mode")) {
+        const int mode = choice(*node, path + ".mode", kKdModes);
+        p.fixedKdOption = mode == 1;
+        p.lnKdOption = mode == 2;
+        p.sobolevQuellmarkOption = mode == 3;
+        p.toplisOption = mode == 4;
+    }
+    if (const auto* node = table.get("kd")) p.kdFeMg = number(*node, path + ".kd", kEntryDefault);
+    if (const auto* node = table.get("a")) p.lnKdA = number(*node, path + ".a", kLnKd);
+    if (const auto* node = table.get("b")) p.lnKdB = number(*node, path + ".b", kLnKd);
+    if (const auto* node = table.get("c")) p.lnKdC = number(*node, path + ".c", kLnKd);
+}
+
+void Reader::readOxidation(const toml::table& table, Draft& draft) {
+    const std::string path = "oxidation";
+    checkKeys(table, path, {"mode", "buffer", "shift", "model", "ratio", "a", "b"});
+    TParameters& p = draft.settings.parameters;
+    if (const auto* node = table.get("mode")) {
+        const int mode = choice(*node, path + ".mode", kOxidationModes);
+        p.bufferMode = mode == 0;
+        p.equationMode = mode == 1;
+        p.fixedRatioMode = mode == 2;
+        p.closedSystemMode = mode == 3;
+    }
+    if (const auto* node = table.get("buffer")) {
+        const std::string name = text(*node, path + ".buffer");
+        const THash& buffers = registry_.bufferTable();
+        const TModel* buffer = buffers.getItem(name);
+        if (buffer == nullptr)
+            fail(path + ".buffer", node->source(), "unknown buffer \"" + name + "\"");
+        for (std::size_t i = 0; i < buffers.count(); ++i)
+            if (buffers.getItemByIndex(i) == buffer) p.bufferModel = buffers.keyAt(i);
+    }
+    if (const auto* node = table.get("shift"))
+        p.bufferOffset = number(*node, path + ".shift", kBufferShift);
+    if (const auto* node = table.get("model")) {
+        const std::string name = text(*node, path + ".model");
+        const TModel* model = findModel(registry_.oxidationModels(), name);
+        if (model == nullptr)
+            fail(path + ".model", node->source(), "unknown model \"" + name + "\"");
+        p.oxidationModel = model->shortName;
+    }
+    if (const auto* node = table.get("ratio"))
+        p.fixedRatio = number(*node, path + ".ratio", kFixedRatio);
+    if (const auto* node = table.get("a"))
+        p.equationA = number(*node, path + ".a", kOlivineEquation);
+    if (const auto* node = table.get("b"))
+        p.equationB = number(*node, path + ".b", kOlivineEquation);
+}
+
+void Reader::readPressure(const toml::table& table, Draft& draft) {
+    const std::string path = "pressure";
+    checkKeys(table, path, {"mode", "dpdt", "steps"});
+    TPressureBlock& block = draft.composition.pressureBlock;
+    if (const auto* node = table.get("mode")) {
+        const int mode = choice(*node, path + ".mode", kPressureModes);
+        block.dPdTMode = mode == 1;
+        block.stepsMode = mode == 2;
+    }
+    if (const auto* node = table.get("dpdt")) block.dPdT = number(*node, path + ".dpdt", kDpDt);
+    if (const auto* node = table.get("steps")) {
+        const std::string key = path + ".steps";
+        const auto* rows = node->as_array();
+        if (rows == nullptr) fail(key, node->source(), "expected an array, got " + typeName(*node));
+        if (rows->size() > kPressureSteps - 1)
+            fail(key, node->source(),
+                 "at most " + std::to_string(kPressureSteps - 1) + " rows [P kbar, F %]");
+        // Row 0 is the starting pressure, which the run takes from the current pressure.
+        for (std::size_t r = 1; r < kPressureSteps; ++r)
+            block.steps[r] = {0.0, 0.0};
+        for (std::size_t r = 0; r < rows->size(); ++r) {
+            const std::string rowKey = key + "[" + std::to_string(r) + "]";
+            const auto* row = rows->get(r)->as_array();
+            if (row == nullptr || row->size() != 2)
+                fail(rowKey, rows->get(r)->source(),
+                     "expected [P kbar, F %], got " + typeName(*rows->get(r)));
+            block.steps[r + 1][0] = number(*row->get(0), rowKey + "[0]", kEntryDefault);
+            block.steps[r + 1][1] = number(*row->get(1), rowKey + "[1]", kEntryDefault);
+        }
+    }
+}
+
+void Reader::readRun(const toml::table& table, Draft& draft) {
+    const std::string path = "run";
+    checkKeys(table, path, {"step", "density", "viscosity", "cotectic", "h2o_saturated"});
+    TParameters& p = draft.settings.parameters;
+    if (const auto* node = table.get("step"))
+        p.calculationStep = number(*node, path + ".step", kCalculationStep);
+    if (const auto* node = table.get("density")) {
+        const std::string name = text(*node, path + ".density");
+        const int index = indexOfNormalised(kDensityNames, name);
+        if (index < 0) fail(path + ".density", node->source(), "unknown model \"" + name + "\"");
+        p.densityModel = static_cast<DensityModel>(index);
+    }
+    if (const auto* node = table.get("viscosity")) {
+        const std::string name = text(*node, path + ".viscosity");
+        const int index = indexOfNormalised(kViscosityNames, name);
+        if (index < 0) fail(path + ".viscosity", node->source(), "unknown model \"" + name + "\"");
+        p.viscosityModel = static_cast<ViscosityModel>(index);
+    }
+    if (const auto* node = table.get("cotectic"))
+        p.cotecticOption = boolean(*node, path + ".cotectic");
+    if (const auto* node = table.get("h2o_saturated"))
+        p.h2oSaturatedOption = boolean(*node, path + ".h2o_saturated");
+}
+
+// The condition whose flag is on (the first, should there be several), else crystallisation.
+std::size_t stopCondition(const TStopBlock& stop) {
+    for (std::size_t k = 0; k < kStopKinds; ++k)
+        if (stop.flags[k]) return k;
+    return Stop::Crystallisation;
+}
+
+void Reader::readStop(const toml::table& table, Draft& draft) {
+    const std::string path = "stop";
+    checkKeys(table, path, {"condition", "value"});
+    TStopBlock& stop = draft.settings.parameters.stop;
+    // Like the stop dialog: exactly one condition is on; a value alone goes to the condition
+    // that is on. Only that condition's value is used, so the others go back to their defaults
+    // and the table says everything about stopping.
+    std::size_t condition = stopCondition(stop);
+    if (const auto* node = table.get("condition"))
+        condition = static_cast<std::size_t>(choice(*node, path + ".condition", kStopNames));
+    const double kept = stop.values[condition];
+    stop = TParameters{}.stop;
+    stop.values[condition] = kept;
+    if (const auto* node = table.get("value"))
+        stop.values[condition] =
+            number(*node, path + ".value",
+                   condition == Stop::Temperature ? kStopTemperature : kEntryDefault);
+    stop.flags = {};
+    stop.flags[condition] = true;
+}
+
+void Reader::readOutput(const toml::table& table, Draft& draft) {
+    const std::string path = "output";
+    std::vector<std::string> names;
+    for (const auto& key : kOutputKeys) {
+        names.emplace_back(key.name);
+        names.push_back("use_" + std::string(key.name));
+    }
+    for (auto&& [name, node] : table)
+        if (std::find(names.begin(), names.end(), name.str()) == names.end())
+            fail(joinKey(path, name.str()), name.source(),
+                 node.is_table() ? "unknown table" : "unknown key");
+    TParameters& p = draft.settings.parameters;
+    for (const auto& key : kOutputKeys) {
+        const std::string intervalKey = joinKey(path, key.name);
+        const std::string flagKey = path + ".use_" + std::string(key.name);
+        if (const auto* node = table.get(key.name))
+            p.*key.interval = number(*node, intervalKey, kOutputInterval);
+        if (const auto* node = table.get("use_" + std::string(key.name)))
+            p.*key.flag = boolean(*node, flagKey);
+    }
+}
+
+void Reader::readMeltInclusions(const toml::table& table, Draft& draft) {
+    const std::string path = "melt_inclusions";
+    checkKeys(table, path,
+              {"mode", "cooling_interval", "inclusion_radius", "final_extent", "cooling_rate",
+               "reheating_temperature", "simulate_reheating", "load_last_result"});
+    TMeltInclusionSettings& mi = draft.settings.parameters.meltInclusions;
+    if (const auto* node = table.get("mode")) {
+        const int mode = choice(*node, path + ".mode", kInclusionModes);
+        mi.instantCooling = mode == 0;
+        mi.coolingRateMode = mode == 1;
+    }
+    for (const auto& key : kInclusionKeys)
+        if (const auto* node = table.get(key.name))
+            mi.*key.field = number(*node, joinKey(path, key.name), key.bounds);
+    if (const auto* node = table.get("simulate_reheating"))
+        mi.simulateReheating = boolean(*node, path + ".simulate_reheating");
+    if (const auto* node = table.get("load_last_result"))
+        mi.loadLastResult = boolean(*node, path + ".load_last_result");
+}
+
+void Reader::readMla(const toml::table& table, Draft& draft) {
+    // The table says everything: a mineral it does not name has no model evaluated.
+    draft.mla = MlaChoice{};
+    for (auto&& [name, node] : table) {
+        const std::string key = "mla." + std::string(name.str());
+        const std::size_t m = mineralIndex(name.str());
+        if (m == 0) fail(key, name.source(), node.is_table() ? "unknown table" : "unknown key");
+        const auto* names = node.as_array();
+        if (names == nullptr) fail(key, node.source(), "expected an array, got " + typeName(node));
+        const TSetOfModels& set = registry_.mineralSet(static_cast<Phase>(m));
+        std::vector<bool> chosen(set.models.size(), false);
+        for (std::size_t i = 0; i < names->size(); ++i) {
+            const std::string value = text(*names->get(i), key + "[" + std::to_string(i) + "]");
+            if (value == "*") {
+                chosen.assign(chosen.size(), true);
+                continue;
+            }
+            const TModel* model = findModel(set, value);
+            if (model == nullptr)
+                fail(key, names->get(i)->source(), "unknown model \"" + value + "\"");
+            chosen[positionIn(set, model)] = true;
+        }
+        auto& positions = draft.mla.models[m - 1];
+        for (std::size_t i = 0; i < chosen.size(); ++i)
+            if (chosen[i]) positions.push_back(i);
+    }
+}
+
+// The rules by which the windows keep settings consistent with each other.
+void Reader::reconcile(Draft& draft) {
+    TParameters& p = draft.settings.parameters;
+
+    // Switching the olivine-plagioclase cotectic on switches off every pressure and H2O
+    // correction: the cotectic H2O is estimated for uncorrected liquidus temperatures.
+    if (p.cotecticOption) {
+        for (std::size_t m = 1; m < kPhaseCount; ++m) {
+            TMineralOptions& options = draft.settings.minerals[m];
+            const std::string path = "minerals." + std::string(mineralKey(m));
+            if (options.pressureCorrection || options.pressureSlope != 0.0)
+                warn(path + ".pressure_correction", regionOf(path + ".pressure_correction"),
+                     "switched off because run.cotectic is on");
+            if (options.h2oCorrection || options.h2oA != 0.0 || options.h2oB != 0.0)
+                warn(path + ".h2o_correction", regionOf(path + ".h2o_correction"),
+                     "switched off because run.cotectic is on");
+            options.pressureCorrection = false;
+            options.pressureSlope = 0.0;
+            options.h2oCorrection = false;
+            options.h2oA = 0.0;
+            options.h2oB = 0.0;
+        }
+    }
+
+    // The buffer "Fe3=0" takes no shift.
+    if (lower(p.bufferModel) == "fe3=0" && p.bufferOffset != 0.0) {
+        warn("oxidation.shift", regionOf("oxidation.shift"),
+             "the buffer Fe3=0 takes no shift; 0 is used");
+        p.bufferOffset = 0.0;
+    }
+
+    // The Kd choices only exist while "Use Kd for composition" is on, and then one is chosen.
+    const bool anyKdMode =
+        p.fixedKdOption || p.lnKdOption || p.sobolevQuellmarkOption || p.toplisOption;
+    if (!p.olivineKdModelOption && anyKdMode) {
+        warn("olivine_kd.mode", regionOf("olivine_kd.mode"),
+             "not used while olivine_kd.use_for_composition is false");
+        p.fixedKdOption = p.lnKdOption = p.sobolevQuellmarkOption = p.toplisOption = false;
+    } else if (p.olivineKdModelOption && !anyKdMode) {
+        warn("olivine_kd.mode", regionOf("olivine_kd.mode"),
+             "none chosen while olivine_kd.use_for_composition is true; \"constant\" is used");
+        p.fixedKdOption = true;
+    }
+
+    // Fe2/Fe3 from the olivine composition needs olivine to be the only mineral in the run.
+    if (p.equationMode) {
+        std::string problem;
+        if (draft.slots[static_cast<std::size_t>(Phase::Olivine)] == nullptr)
+            problem = "models.olivine has no model";
+        for (std::size_t m = 2; m < kPhaseCount && problem.empty(); ++m)
+            if (draft.slots[m] != nullptr)
+                problem = "models." + std::string(mineralKey(m)) + " is set";
+        if (!problem.empty())
+            fail("oxidation.mode", regionOf("oxidation.mode"),
+                 "\"olivine\" needs olivine to be the only mineral with a model (" + problem + ")");
+    }
+}
+
+// --- files and overrides ---------------------------------------------------------------------
+
+toml::table parseFile(const std::filesystem::path& file) {
+    const std::string name = file.string();
+    std::error_code error;
+    if (std::filesystem::is_directory(file, error))
+        throw EInputError(name + ": cannot read the settings file: it is a directory");
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw EInputError(name + ": cannot read the settings file");
+    std::stringstream content;
+    content << in.rdbuf();
+    if (in.bad()) throw EInputError(name + ": cannot read the settings file");
+    try {
+        return toml::parse(content.str(), name);
+    } catch (const toml::parse_error& e) {
+        throw EInputError(name + ":" + std::to_string(e.source().begin.line) + ":" +
+                          std::to_string(e.source().begin.column) + ": " +
+                          std::string(e.description()));
+    }
+}
+
+// Sets the keys of `from` in `into`; the tables a dotted key opens are merged, every value
+// (inline tables included) replaces what was there.
+void merge(toml::table& into, toml::table& from) {
+    for (auto&& [name, node] : from) {
+        auto* target = into.get(name.str());
+        auto* table = node.as_table();
+        if (table != nullptr && !table->is_inline() && target != nullptr && target->is_table())
+            merge(*target->as_table(), *table);
+        else
+            into.insert_or_assign(name.str(), std::move(node));
+    }
+}
+
+// The dotted key an override sets.
+std::string overrideKey(const toml::table& parsed) {
+    std::string key;
+    const toml::table* table = &parsed;
+    while (table != nullptr && table->size() == 1) {
+        const auto& [name, node] = *table->begin();
+        key = joinKey(key, name.str());
+        const auto* next = node.as_table();
+        table = next != nullptr && !next->is_inline() ? next : nullptr;
+    }
+    return key;
+}
+
+Override applyOverride(toml::table& root, const std::string& argument) {
+    const std::string origin = "--set " + argument;
+    const auto equals = argument.find('=');
+    if (equals == std::string::npos || argument.find_first_of("\r\n") != std::string::npos)
+        throw EInputError(origin + ": expected KEY=VALUE");
+    const std::string key = trimmed(argument.substr(0, equals));
+    const std::string value = trimmed(argument.substr(equals + 1));
+    if (key.empty()) throw EInputError(origin + ": expected KEY=VALUE");
+    toml::table parsed;
+    try {
+        parsed = toml::parse(key + " = " + value, origin);
+    } catch (const toml::parse_error&) {
+        // A bare word: `--set oxidation.mode=ratio` means the text "ratio".
+        try {
+            parsed = toml::parse(key + " = " + tomlString(value), origin);
+        } catch (const toml::parse_error&) {
+            throw EInputError(origin + ": \"" + key + "\" is not a key");
+        }
+    }
+    Override result{overrideKey(parsed), origin};
+    merge(root, parsed);
+    return result;
+}
+
+std::vector<std::string> load(RunState& state, MlaChoice& mla,
+                              const std::optional<std::filesystem::path>& file,
+                              const std::vector<std::string>& arguments) {
+    toml::table root = file ? parseFile(*file) : toml::table{};
+    std::vector<Override> overrides;
+    for (const auto& argument : arguments)
+        overrides.push_back(applyOverride(root, argument));
+
+    Draft draft{state.settings, state.slots, state.composition, mla};
+    Reader reader(state.registry(), file ? file->string() : "--set", std::move(overrides));
+    reader.read(root, draft);
+
+    state.settings = std::move(draft.settings);
+    state.slots = draft.slots;
+    state.composition = std::move(draft.composition);
+    mla = std::move(draft.mla);
+    return std::move(reader.warnings);
+}
+
+// --- writing ---------------------------------------------------------------------------------
+
+class Writer {
+  public:
+    explicit Writer(std::ostream& out) : out_(out) {}
+
+    void section(std::string_view name, std::string_view comment = {}) {
+        out_ << (first_ ? "" : "\n");
+        first_ = false;
+        line("[" + std::string(name) + "]", comment);
+    }
+    void line(const std::string& text, std::string_view comment = {}) {
+        out_ << text;
+        if (!comment.empty())
+            out_ << std::string(text.size() < kCommentColumn ? kCommentColumn - text.size() : 1,
+                                ' ')
+                 << "# " << comment;
+        out_ << '\n';
+    }
+    void comment(std::string_view text) { out_ << "# " << text << '\n'; }
+    void value(std::string_view key, const std::string& value, std::string_view comment) {
+        line(std::string(key) + " = " + value, comment);
+    }
+    void number(std::string_view key, double value, std::string_view comment) {
+        this->value(key, tomlNumber(value), comment);
+    }
+    void text(std::string_view key, std::string_view value, std::string_view comment) {
+        this->value(key, tomlString(value), comment);
+    }
+    void flag(std::string_view key, bool on, std::string_view comment) {
+        this->value(key, on ? "true" : "false", comment);
+    }
+
+  private:
+    static constexpr std::size_t kCommentColumn = 34;
+    std::ostream& out_;
+    bool first_ = true;
+};
+
+template <class Value>
+std::string inlineTable(const std::vector<std::pair<std::string, Value>>& entries,
+                        std::string (*format)(Value)) {
+    std::string text = "{ ";
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        text += (i == 0 ? "" : ", ") + entries[i].first + " = " + format(entries[i].second);
+    return text + " }";
+}
+
+std::string numberText(double value) {
+    return tomlNumber(value);
+}
+std::string tomlStringOf(std::string value) {
+    return tomlString(value);
+}
+
+void writeComposition(Writer& w, const RunState& state) {
+    const TAssemblage& composition = state.composition;
+    const TAnalysis melt = meltOf(composition);
+    w.section("composition", "the starting melt, used when no data file is given");
+    w.text("name", composition.name, "name of the analysis");
+    w.number("pressure", composition.pressureBlock.pressure, "initial pressure, kbar");
+    std::vector<std::pair<std::string, std::string>> oxides;
+    for (std::size_t i = 0; i < kOxideCount; ++i)
+        oxides.emplace_back(trimmed(kOxides[i].label), melt.notDetermined[i]
+                                                           ? tomlString("n.d.")
+                                                           : tomlNumber(melt.oxides[i]));
+    w.comment("wt%; \"n.d.\" = not determined; an oxide left out is 0");
+    w.value("oxides", inlineTable<std::string>(oxides, [](std::string s) { return s; }), "");
+    w.number("H2O", melt.volatile_.value, "wt%");
+    std::vector<std::pair<std::string, double>> traces;
+    for (std::size_t i = 0; i < kTraceCount; ++i)
+        traces.emplace_back(trimmed(kTraces[i].name), melt.traces[i].value);
+    w.comment("trace elements, ppm; an element above 0 takes part in the run");
+    w.value("traces", inlineTable<double>(traces, numberText), "");
+    const auto inclusion = [&](std::string_view key, const std::string& value,
+                               std::string_view comment) {
+        double number = 0.0;
+        if (!value.empty() && parseNumber(value, number))
+            w.number(key, number, comment);
+        else
+            w.text(key, "", comment);
+    };
+    inclusion("host_fo", composition.meltInclusions.hostFo,
+              "melt inclusions: Fo of the host olivine, %; \"\" = not given");
+    inclusion("final_feo", composition.meltInclusions.wholeRockFeO,
+              "melt inclusions: final FeO*, wt%; \"\" = not given");
+}
+
+void writeModels(Writer& w, const RunState& state) {
+    w.section("models", "one model per mineral, by display name or short name; \"\" = not used");
+    for (std::size_t m = 1; m < kPhaseCount; ++m) {
+        const TSetOfModels& set = state.registry().mineralSet(static_cast<Phase>(m));
+        w.text(mineralKey(m), modelName(set, state.slots[m]), "");
+    }
+}
+
+std::string traceChoiceText(const RunState& state, const std::string& choice) {
+    if (choice == "Kd" || choice == "Model") return choice;
+    const TSetOfModels& traces = state.registry().traceModels();
+    if (const TModel* model = findModel(traces, choice)) return modelName(traces, model);
+    return trimmedRight(choice);
+}
+
+void writeMinerals(Writer& w, const RunState& state) {
+    for (std::size_t m = 1; m < kPhaseCount; ++m) {
+        const TMineralOptions& options = state.settings.minerals[m];
+        w.section("minerals." + std::string(mineralKey(m)));
+        w.number("fractionation", options.fractionation,
+                 "% of each step's crystals removed to the cumulate");
+        w.number("pressure_correction", options.pressureSlope, "deg/kbar, 0 = off");
+        w.value("h2o_correction",
+                "[" + tomlNumber(options.h2oA) + ", " + tomlNumber(options.h2oB) + "]",
+                "A and B of dT = -A*H2O(wt%)^B, both 0 = off");
+        std::vector<std::pair<std::string, double>> kd;
+        std::vector<std::pair<std::string, std::string>> choices;
+        for (std::size_t e = 1; e <= kTraceChoiceCount; ++e) {
+            kd.emplace_back(elementSymbol(e), state.settings.kd.at(m, e));
+            choices.emplace_back(elementSymbol(e),
+                                 traceChoiceText(state, options.traceChoices[e - 1]));
+        }
+        w.comment("constant partition coefficients, mineral/melt");
+        w.value("kd", inlineTable<double>(kd, numberText), "");
+        w.comment("per element: \"Kd\", \"Model\" (the mineral's model) or a trace-element model");
+        w.value("traces", inlineTable<std::string>(choices, tomlStringOf), "");
+    }
+}
+
+void writeOlivineKd(Writer& w, const TParameters& p) {
+    w.section("olivine_kd", "olivine from the Fe-Mg exchange coefficient");
+    w.flag("use_for_composition", p.olivineKdModelOption,
+           "olivine composition from the Kd instead of the olivine model");
+    std::string_view mode = kKdModes[0];
+    if (p.fixedKdOption) mode = kKdModes[1];
+    if (p.lnKdOption) mode = kKdModes[2];
+    if (p.sobolevQuellmarkOption) mode = kKdModes[3];
+    if (p.toplisOption) mode = kKdModes[4];
+    w.text("mode", mode, listOf(kKdModes));
+    w.number("kd", p.kdFeMg, "KD(Fe-Mg) of the constant mode");
+    w.number("a", p.lnKdA, "Ln(KD) = a/T(K) + b*P(kbar)/T(K) + c");
+    w.number("b", p.lnKdB, "");
+    w.number("c", p.lnKdC, "");
+}
+
+void writeOxidation(Writer& w, const RunState& state) {
+    const TParameters& p = state.settings.parameters;
+    w.section("oxidation", "oxidation state of the melt");
+    std::string_view mode = kOxidationModes[0];
+    if (p.equationMode) mode = kOxidationModes[1];
+    if (p.fixedRatioMode) mode = kOxidationModes[2];
+    if (p.closedSystemMode) mode = kOxidationModes[3];
+    w.text("mode", mode, listOf(kOxidationModes));
+    w.text("buffer", p.bufferModel, "oxygen buffer of the buffer mode");
+    w.number("shift", p.bufferOffset, "log units from the buffer");
+    const TSetOfModels& models = state.registry().oxidationModels();
+    const TModel* model = findModel(models, p.oxidationModel);
+    w.text("model", model ? modelName(models, model) : trimmedRight(p.oxidationModel),
+           "melt oxidation-state model of the buffer mode");
+    w.number("ratio", p.fixedRatio, "Fe2/Fe3 of the ratio mode");
+    w.number("a", p.equationA, "olivine mode: Fe2/Fe3 = a*Fo(%) + b");
+    w.number("b", p.equationB, "");
+}
+
+void writePressure(Writer& w, const TPressureBlock& block) {
+    w.section("pressure", "pressure path; the initial pressure is composition.pressure");
+    w.text("mode",
+           block.stepsMode  ? "steps"
+           : block.dPdTMode ? "dpdt"
+                            : "constant",
+           listOf(kPressureModes));
+    w.number("dpdt", block.dPdT, "bar/degree");
+    std::string steps = "[";
+    std::size_t rows = kPressureSteps - 1;
+    while (rows > 0 && block.steps[rows][0] == 0.0 && block.steps[rows][1] == 0.0)
+        --rows;
+    for (std::size_t r = 1; r <= rows; ++r)
+        steps += (r == 1 ? "[" : ", [") + tomlNumber(block.steps[r][0]) + ", " +
+                 tomlNumber(block.steps[r][1]) + "]";
+    w.value("steps", steps + "]", "[P kbar, F %], up to five rows");
+}
+
+void writeRun(Writer& w, const TParameters& p) {
+    w.section("run");
+    w.number("step", p.calculationStep, "% of the melt crystallised per step");
+    w.text("density", kDensityNames[static_cast<std::size_t>(p.densityModel)],
+           listOf(kDensityNames));
+    w.text("viscosity", kViscosityNames[static_cast<std::size_t>(p.viscosityModel)],
+           listOf(kViscosityNames));
+    w.flag("cotectic", p.cotecticOption,
+           "start on the Olv-Plg cotectic; switches the corrections off");
+    w.flag("h2o_saturated", p.h2oSaturatedOption, "start with an H2O-saturated melt");
+}
+
+void writeStop(Writer& w, const TParameters& p) {
+    w.section("stop", "one condition, as in the stop dialog");
+    const std::size_t condition = stopCondition(p.stop);
+    w.text("condition", kStopNames[condition], listOf(kStopNames));
+    w.number("value", p.stop.values[condition], "%, wt% MgO, degrees C or mol%, by the condition");
+}
+
+void writeOutput(Writer& w, const TParameters& p) {
+    w.section("output", "intermediate output: print a step every interval");
+    for (const auto& key : kOutputKeys) {
+        w.number(key.name, p.*key.interval, key.comment);
+        w.flag("use_" + std::string(key.name), p.*key.flag, "");
+    }
+}
+
+void writeMeltInclusions(Writer& w, const TMeltInclusionSettings& mi) {
+    w.section("melt_inclusions", "diffusion profiles around melt inclusions in olivine");
+    w.text("mode", mi.coolingRateMode ? kInclusionModes[1] : kInclusionModes[0],
+           listOf(kInclusionModes));
+    for (const auto& key : kInclusionKeys)
+        w.number(key.name, mi.*key.field, key.comment);
+    w.flag("simulate_reheating", mi.simulateReheating, "");
+    w.flag("load_last_result", mi.loadLastResult, "");
+}
+
+void writeMla(Writer& w, const RunState& state, const MlaChoice& mla) {
+    w.section("mla", "models of the liquidus association per mineral; \"*\" = every model");
+    for (std::size_t m = 1; m < kPhaseCount; ++m) {
+        const TSetOfModels& set = state.registry().mineralSet(static_cast<Phase>(m));
+        std::string names = "[";
+        for (std::size_t i = 0; i < mla.models[m - 1].size(); ++i)
+            names += (i == 0 ? "" : ", ") +
+                     tomlString(modelName(set, set.models.at(mla.models[m - 1][i]).get()));
+        w.value(mineralKey(m), names + "]", "");
+    }
+}
+
+}  // namespace
+
+MlaChoice MlaChoice::selectedIn(const ModelRegistry& registry) {
+    MlaChoice choice;
+    for (std::size_t s = 0; s < kMineralCount; ++s) {
+        const auto& models = registry.mineralSets()[s]->models;
+        for (std::size_t i = 0; i < models.size(); ++i)
+            if (models[i]->selected) choice.models[s].push_back(i);
+    }
+    return choice;
+}
+
+std::vector<TModel*> MlaChoice::chosen(const ModelRegistry& registry, Phase mineral) const {
+    const TSetOfModels& set = registry.mineralSet(mineral);
+    std::vector<TModel*> result;
+    for (std::size_t i : models.at(static_cast<std::size_t>(mineral) - 1))
+        result.push_back(set.models.at(i).get());
+    return result;
+}
+
+std::vector<std::string> loadSettings(RunState& state, MlaChoice& mla,
+                                      const std::optional<std::filesystem::path>& file,
+                                      const std::vector<std::string>& overrides) {
+    return load(state, mla, file, overrides);
+}
+
+std::vector<std::string> applySettingOverrides(RunState& state, MlaChoice& mla,
+                                               const std::vector<std::string>& overrides) {
+    return load(state, mla, std::nullopt, overrides);
+}
+
+std::string settingsText(const RunState& state, const MlaChoice& mla) {
+    std::ostringstream out;
+    Writer w(out);
+    out << "# Varnodel settings: every key with its value. Keys left out keep their defaults.\n\n";
+    writeComposition(w, state);
+    writeModels(w, state);
+    writeMinerals(w, state);
+    writeOlivineKd(w, state.settings.parameters);
+    writeOxidation(w, state);
+    writePressure(w, state.composition.pressureBlock);
+    writeRun(w, state.settings.parameters);
+    writeStop(w, state.settings.parameters);
+    writeOutput(w, state.settings.parameters);
+    writeMeltInclusions(w, state.settings.parameters.meltInclusions);
+    writeMla(w, state, mla);
+    return out.str();
+}
+
+std::string defaultSettingsText() {
+    const RunState state;
+    return settingsText(state, MlaChoice::selectedIn(state.registry()));
+}
+
+}  // namespace varnodel::cli

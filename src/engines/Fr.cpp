@@ -1,0 +1,860 @@
+#include "engines/Fr.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <new>
+#include <optional>
+
+#include "core/Errors.h"
+#include "core/NumberFormat.h"
+#include "models/LiquidusCorrection.h"
+#include "models/MeltProperties.h"
+#include "models/TModelOlivine_Kd.h"
+
+namespace varnodel {
+
+namespace {
+
+constexpr double kFe3Tolerance = 1e-7;
+constexpr int kFe3CycleLimit = 100;
+constexpr double kSetUpTolerance = 1e-4;  // degrees
+constexpr int kSetUpCycleLimit = 100;
+constexpr double kMassBalanceTolerance = 1e-7;  // x meltFraction
+constexpr int kMassBalanceCycles = 21;
+constexpr double kAcceptedResidual = 5e-4;  // residual x 100
+constexpr double kOxideStepFactor = 0.1;
+constexpr double kCr2O3Floor = 7.895e-5;
+constexpr double kCelsius = 273.0;
+constexpr double kPureFluidH2O = 100.0 / 18.0;
+constexpr double kNoSolutionGap = 3e4;  // x stepFraction, degrees
+constexpr double kResorptionGap = 2e3;
+constexpr int kResorptionCycles = 100;
+constexpr int kPeritecticCycles = 1000;
+constexpr double kPeritecticResolution = 1e-6;
+constexpr double kModelTolerance = 1e-4;
+
+const char* const kNoSolutionText =
+    "Calculations stopped as there is no solution possible for this degree of fractionation "
+    "with the current set of models and parameters. You can try to increase degree of "
+    "fractionation for each phase where it is < 100";
+
+bool isOxide(std::size_t mineral) {
+    return mineral >= 6;
+}
+
+// The "Fe3=0" buffer asks for a melt without ferric iron, not for an fO2 to record.
+bool isFe3Free(const std::string& buffer) {
+    std::string lower = buffer;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower == "fe3=0";
+}
+
+std::string name(std::size_t mineral) {
+    return std::string(kPhases[mineral].name);
+}
+
+// The number that characterises a mineral, on its molar form.
+double compositionNumber(std::size_t mineral, const TAnalysis& a) {
+    const auto ratio = [](double x, double y) { return x + y > 0.0 ? x / (x + y) : 0.0; };
+    const Oxides& o = a.oxides;
+    switch (static_cast<Phase>(mineral)) {
+        case Phase::Plagioclase:
+            return ratio(o[Ox::CaO], o[Ox::Na2O]);
+        case Phase::Spinel:
+            return ratio(o[Ox::Cr2O3], o[Ox::Al2O3]);
+        default:
+            return ratio(o[Ox::MgO], o[Ox::FeO]);
+    }
+}
+
+}  // namespace
+
+TFracThread::TFracThread(RunSnapshot& snapshot, TAssemblage analysis, FracOutput& output,
+                         RunReporter& reporter, std::stop_token stop)
+    : snap_(snapshot),
+      settings_(snapshot.settings()),
+      userSettings_(snapshot.settings()),
+      analysis_(std::move(analysis)),
+      output_(output),
+      reporter_(reporter),
+      stop_(std::move(stop)),
+      pressure_(analysis_.pressureBlock),
+      printDecision_(settings_.parameters) {}
+
+// --- helpers --------------------------------------------------------------------------------
+
+TAnalysis TFracThread::phaseOf(std::size_t mineral, const std::vector<TAnalysis>& phases) const {
+    return findPhase(phases, kPhases[mineral].name);
+}
+
+void TFracThread::normalise(TAnalysis& molar) const {
+    TMoleConversions conv;
+    conv.molesToWt(molar);
+    normalizeTotal(molar, "none", 0.0);
+    conv.wtToMoles(molar);
+}
+
+void TFracThread::takeMessage(TModel& m) {
+    if (m.message.empty()) return;
+    reporter_.debugLine(m.message);
+    m.message.clear();
+}
+
+void TFracThread::requireFinite(double value, const char* what) const {
+    if (!std::isfinite(value))
+        throw EFloatingPointError(std::string("A value that is not a number: ") + what);
+}
+
+// --- set-up ---------------------------------------------------------------------------------
+
+void TFracThread::setUp() {
+    TParameters& p = settings_.parameters;
+    if (analysis_.hasStopBlock) {
+        p.stop = analysis_.stop;
+        userSettings_.parameters.stop = analysis_.stop;
+    }
+    info_.analysisName = analysis_.name;
+    info_.settings = &settings_;
+    info_.userSettings = &userSettings_;
+    info_.pressureBlock = &analysis_.pressureBlock;
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        info_.models[i] = model(i);
+    if (auto* ox = snap_.registry->oxidationModels().getByNameShort(p.oxidationModel))
+        info_.oxidationModelName = ox->displayName;
+    output_.runHeader(info_);
+
+    oxidation_.configure(p, snap_.registry->bufferTable());
+    scaleParameters();
+
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        st_.fractionation[i] = settings_.minerals[i].fractionation / 100.0;
+        st_.composition[i] = -0.01;
+        if (hasModel(i)) model(i)->tolerance = kModelTolerance;
+    }
+
+    // The melt in the molar form, not-determined oxides at 0; the run computes the iron split.
+    meltIndex_ = analysis_.phases.size();
+    for (std::size_t k = 0; k < analysis_.phases.size(); ++k)
+        if (analysis_.phases[k].name == kPhases[0].name) meltIndex_ = k;
+    if (meltIndex_ == analysis_.phases.size()) {
+        snap_.context().errorText = "The analysis has no melt";
+        throw FatalError(snap_.context().errorText);
+    }
+    TAnalysis& m = meltRef();
+    conv_.ppmToWt(m);
+    conv_.wtToMoles(m);
+    for (std::size_t k = 0; k < kOxideCount; ++k)
+        if (m.notDetermined[k]) m.oxides[k] = 0.0;
+    m.notDetermined[Ox::Fe2O3] = false;
+    m.notDetermined[Ox::FeO] = false;
+
+    computeCorrections();
+    st_.lgfO2 = -1.0;
+    st_.dNNO = -1.0;
+    st_.fluid = TAnalysis{};
+
+    // Liquidus, iron split and H2O solubility settle together.
+    for (int cycle = 0;; ++cycle) {
+        st_.previousT = st_.T;
+        computeTemperatures();
+        updateSolubility();
+        if (std::fabs(st_.T[st_.leader] - st_.previousT[st_.leader]) < kSetUpTolerance) break;
+        if (cycle == kSetUpCycleLimit) {
+            reporter_.debugLine("The liquidus temperature did not settle in " +
+                                std::to_string(kSetUpCycleLimit) +
+                                " cycles at set-up; the last value is used.");
+            break;
+        }
+    }
+
+    if (p.h2oSaturatedOption) {
+        meltRef().volatile_.value = st_.h2oSolubility;
+        info_.h2oAdjusted = true;
+    }
+
+    // Back to 100 g: with an adjusted H2O the dry part makes up the rest.
+    {
+        TAnalysis& melt = meltRef();
+        conv_.molesToWt(melt);
+        if (info_.h2oAdjusted) {
+            normalizeTotal(melt, "fluid", melt.volatile_.value);
+        } else {
+            normalizeTotal(melt, "none", 1.0);
+        }
+        conv_.wtToMoles(melt);
+    }
+    startingMelt_ = melt();
+
+    if (melt().volatile_.value > st_.h2oSolubility) degas(true);
+
+    computeTemperatures();
+    pressure_.startAt(st_.T[st_.leader]);
+    output_.startingComposition(info_, melt());
+}
+
+void TFracThread::scaleParameters() {
+    TParameters& p = settings_.parameters;
+    p.equationA *= 100.0;
+    p.calculationStep /= 100.0;
+    for (std::size_t k : {Stop::Crystallisation, Stop::Fo, Stop::An, Stop::Clinopyroxene,
+                          Stop::Orthopyroxene, Stop::Pigeonite})
+        p.stop.values[k] /= 100.0;
+    p.stop.values[Stop::Temperature] += kCelsius;
+    for (double* interval : {&p.outputCrystallisation, &p.outputFo, &p.outputAn,
+                             &p.outputClinopyroxene, &p.outputOrthopyroxene, &p.outputPigeonite})
+        *interval /= 100.0;
+    st_.stepFraction = p.calculationStep;
+    st_.baseStep = p.calculationStep;
+}
+
+// --- temperatures ---------------------------------------------------------------------------
+
+void TFracThread::computeCorrections() {
+    const double h2oWt = melt().volatile_.value * 18.0;
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        const LiquidusCorrection c =
+            liquidusCorrection(settings_.minerals[i], h2oWt, pressure_.pressure());
+        st_.dTwater[i] = c.water;
+        st_.dTpressure[i] = c.pressure;
+    }
+}
+
+void TFracThread::evaluateTemperature(std::size_t i) {
+    TModel* m = model(i);
+    if (m == nullptr) return;
+    analysis_.pressure = pressure_.pressure();
+    double t = 0.0;
+    try {
+        m->Get_Temperature(analysis_, t);
+        ++snap_.context().modelCalls;
+        takeMessage(*m);
+        if (!std::isfinite(t))
+            throw EModelError_GetT(m->displayName +
+                                   " gave a liquidus temperature that is not a number");
+    } catch (const EModelError_GetT& e) {
+        takeMessage(*m);
+        dropMineral(i, e.what());
+        return;
+    }
+    st_.modelT[i] = t;
+    st_.T[i] = t - st_.dTwater[i] + st_.dTpressure[i];
+}
+
+void TFracThread::dropMineral(std::size_t i, const std::string& why) {
+    reporter_.debugLine(why);
+    st_.printThisStep = true;
+    snap_.slots[i] = nullptr;
+    st_.inAssemblage[i] = false;
+    st_.activeSincePrint[i] = false;
+    st_.excluded[i] = true;
+    bool anyLeft = false;
+    for (std::size_t k = 1; k < kPhaseCount; ++k)
+        anyLeft = anyLeft || hasModel(k);
+    if (!anyLeft) throw ENoMineralsLeft(why);
+}
+
+void TFracThread::getFe2Fe3(std::size_t i) {
+    if (!hasModel(i)) return;
+    const double savedT = st_.T[i], savedModelT = st_.modelT[i];
+    double remembered = melt().oxides[Ox::Fe2O3];
+    int cycles = 0;
+    bool settled = false;
+    while (true) {
+        evaluateTemperature(i);
+        if (!hasModel(i)) {
+            st_.T[i] = savedT;  // the failed model's last values stay on record
+            st_.modelT[i] = savedModelT;
+            return;
+        }
+        const bool equation = settings_.parameters.equationMode;
+        oxidation_.setMeltIronRatio(analysis_, snap_.context(), equation ? st_.modelT[i] : st_.T[i],
+                                    model(1));
+        const double now = melt().oxides[Ox::Fe2O3];
+        if (std::fabs(now - remembered) < kFe3Tolerance) {
+            settled = true;
+            break;
+        }
+        if (cycles + 1 > kFe3CycleLimit) break;
+        remembered = now;
+        ++cycles;
+    }
+    if (!settled) {
+        reporter_.debugLine("Could not reach the target difference between the old and");
+        reporter_.debugLine(
+            " new Fe3+ values in 100 cycles. The Fe2+/Fe3+ value is approximated for " + name(i) +
+            " during this step.");
+    }
+    evaluateTemperature(i);
+    if (!hasModel(i)) {
+        st_.T[i] = savedT;
+        st_.modelT[i] = savedModelT;
+    }
+}
+
+void TFracThread::computeTemperatures() {
+    const PerPhase<double> savedT = st_.T, savedModelT = st_.modelT;
+    st_.T.fill(0.0);
+    st_.modelT.fill(0.0);
+    double best = -10000.0;
+    double leaderFe2O3 = melt().oxides[Ox::Fe2O3];
+    bool found = false;
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        if (!hasModel(i)) {
+            // Keep what an excluded mineral last had, for the record.
+            st_.T[i] = savedT[i];
+            st_.modelT[i] = savedModelT[i];
+            continue;
+        }
+        getFe2Fe3(i);
+        if (hasModel(i) && st_.T[i] != 0.0 && st_.T[i] > best) {
+            best = st_.T[i];
+            st_.leader = i;
+            leaderFe2O3 = melt().oxides[Ox::Fe2O3];
+            found = true;
+        }
+    }
+    if (!found) throw ENoMineralsLeft("No mineral gives a liquidus temperature");
+    // The melt keeps the iron split found for the leader, its total iron unchanged.
+    TAnalysis& m = meltRef();
+    m.oxides[Ox::FeO] += m.oxides[Ox::Fe2O3] - leaderFe2O3;
+    m.oxides[Ox::Fe2O3] = leaderFe2O3;
+}
+
+void TFracThread::recomputeAllTemperatures() {
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        if (i != st_.leader) getFe2Fe3(i);
+    getFe2Fe3(st_.leader);
+}
+
+void TFracThread::updateSolubility() {
+    analysis_.pressure = pressure_.pressure();
+    double h2o = 0.0;
+    TModel& moore = snap_.registry->h2oSolubilityModel();
+    moore.getMeltH2O(analysis_, h2o, 1.0, st_.T[st_.leader]);
+    takeMessage(moore);
+    requireFinite(h2o, "H2O solubility");
+    st_.h2oSolubility = h2o;
+}
+
+// --- one step -------------------------------------------------------------------------------
+
+RunOutcome TFracThread::run() {
+    RunOutcome outcome = RunOutcome::Completed;
+    const std::string& sample = analysis_.name;
+    std::string& errorText = snap_.context().errorText;
+    try {
+        setUp();
+        while (!st_.stopped && !stopRequested())
+            stepOnce();
+        if (!st_.stopped && stopRequested()) outcome = RunOutcome::Interrupted;
+    } catch (const FatalError&) {
+        outcome = RunOutcome::Failed;  // the reason is in the error text, shown below
+    } catch (const ENoMineralsLeft& e) {
+        reporter_.debugLine(e.what());
+        reporter_.message("No minerals left in calculations with " + sample +
+                          ". Calculation aborted.");
+        outcome = RunOutcome::Failed;
+    } catch (const EFloatingPointError& e) {
+        reporter_.debugLine(e.what());
+        std::string text = "A floating point math error with " + sample + ". Calculation aborted.";
+        if (!errorText.empty()) text += " " + errorText;
+        errorText.clear();
+        reporter_.message(text);
+        outcome = RunOutcome::Failed;
+    } catch (const std::ios_base::failure&) {
+        reporter_.message("A Input/Output error with " + sample + ". Calculation aborted.");
+        outcome = RunOutcome::Failed;
+    } catch (const std::filesystem::filesystem_error&) {
+        reporter_.message("A Input/Output error with " + sample + ". Calculation aborted.");
+        outcome = RunOutcome::Failed;
+    } catch (const std::bad_alloc&) {
+        reporter_.message("A dynamic memory allocation or invalid pointer operation error with " +
+                          sample + ". Calculation aborted.");
+        outcome = RunOutcome::Failed;
+    }
+    if (!errorText.empty()) {
+        reporter_.message(errorText + ". Analysis " + sample);
+        errorText.clear();
+        outcome = RunOutcome::Failed;
+    }
+    return outcome;
+}
+
+void TFracThread::stepOnce() {
+    computeCorrections();
+    computeTemperatures();
+    st_.inAssemblage[st_.leader] = true;
+    st_.activeSincePrint[st_.leader] = true;
+
+    oxidationBookkeeping();
+
+    checkNoSolution();
+    if (!st_.stopped) {
+        resorbLeftBehind();
+        updateCompositions();
+        checkStopConditions();
+    }
+    if (st_.stopped) {
+        storePhase(st_.crystals, phaseOf(st_.leader, analysis_.phases), kPhases[st_.leader].name);
+        printStep(true);
+        return;
+    }
+
+    chooseStepSize();
+    crystalliseLeader();
+    bookFractionation();
+    checkStopConditions();
+    const bool print = printDecision_.decide(st_, st_.printThisStep);
+    if (print || st_.stopped) printStep(st_.stopped);
+
+    if (pressure_.update(1.0 - st_.meltFraction, st_.T[st_.leader])) st_.printThisStep = true;
+
+    computeCorrections();
+    updateSolubility();
+    if (melt().volatile_.value > st_.h2oSolubility) degas(false);
+}
+
+void TFracThread::oxidationBookkeeping() {
+    const TParameters& p = settings_.parameters;
+    const bool noFerric = p.bufferMode && isFe3Free(p.bufferModel);
+    if (noFerric) return;
+    const double T = st_.T[st_.leader];
+    const Oxides& o = melt().oxides;
+    if (o[Ox::Fe2O3] != 0.0 && o[Ox::FeO] != 0.0) {
+        if (!p.bufferMode) oxidation_.setMeltIronRatio(analysis_, snap_.context(), T, model(1));
+        oxidation_.setMelt(melt().oxides);
+        st_.lgfO2 = oxidation_.logFO2FromMelt(melt().oxides, T);
+        const TModel* nno = snap_.registry->bufferTable().getItem("Ni-NiO");
+        st_.dNNO = st_.lgfO2 - nno->getLogFO2(0.0, T);
+    } else {
+        st_.lgfO2 = o[Ox::FeO] > 0.0 ? -20.0 : -0.2;
+    }
+    snap_.context().lgfO2 = st_.lgfO2;
+}
+
+void TFracThread::chooseStepSize() {
+    if (isOxide(st_.leader)) {
+        // On consecutive oxide-led steps the step alternates between a tenth of the base and
+        // the base.
+        st_.stepFraction = st_.stepFraction > kOxideStepFactor * st_.baseStep
+                               ? kOxideStepFactor * st_.baseStep
+                               : st_.baseStep;
+    } else {
+        st_.stepFraction = st_.baseStep;
+    }
+}
+
+// --- assemblage and stop conditions ---------------------------------------------------------
+
+void TFracThread::checkNoSolution() {
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        if (i == st_.leader || !hasModel(i) || st_.crystalsInMagma[i] <= 0.0) continue;
+        if (st_.T[st_.leader] - st_.T[i] > kNoSolutionGap * st_.stepFraction) {
+            st_.stopped = true;
+            snap_.context().errorText = kNoSolutionText;
+            return;
+        }
+    }
+}
+
+void TFracThread::resorbLeftBehind() {
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        if (i == st_.leader || !hasModel(i) || st_.crystalsInMagma[i] <= 0.0) continue;
+        if (st_.T[st_.leader] - st_.T[i] > kResorptionGap * st_.stepFraction) dissolveMineral(i);
+    }
+}
+
+void TFracThread::dissolveMineral(std::size_t i) {
+    const double target = st_.T[st_.leader] - kResorptionGap * st_.stepFraction;
+    const double startT = st_.T[i], startModelT = st_.modelT[i];
+    const double increment = st_.stepFraction * st_.meltFraction / 20.0;
+    const TAnalysis kept = melt();
+    const TAnalysis mineral = phaseOf(i, st_.crystals);
+    const ActiveElements active = settings_.active;
+    double amount = 0.0;
+    int k = 1;
+    for (; k <= kResorptionCycles; ++k) {
+        amount = std::min(k * increment, st_.crystalsInMagma[i]);
+        // The melt as it stands (mass meltFraction) takes up `amount` of the crystals.
+        meltRef() = combineByMass(kept, mineral, mineral, st_.meltFraction, amount, 0.0, active);
+        computeCorrections();
+        getFe2Fe3(i);
+        if (!hasModel(i)) break;
+        if (st_.T[i] < startT) {
+            meltRef() = kept;
+            st_.T[i] = startT;
+            st_.modelT[i] = startModelT;
+            amount = 0.0;
+            break;
+        }
+        if (st_.T[i] >= target || stopRequested()) break;
+        if (amount == st_.crystalsInMagma[i]) break;
+    }
+    if (k > kResorptionCycles)
+        reporter_.debugLine("Exit from DissolveMineral at 100 number of cycles");
+    if (!hasModel(i)) {
+        meltRef() = kept;
+        return;
+    }
+    if (amount > 0.0) {
+        st_.crystalsInMagma[i] -= amount;
+        st_.meltFraction += amount;
+        if (st_.crystalsInMagma[i] <= 0.0) {
+            st_.crystalsInMagma[i] = 0.0;
+            st_.activeSincePrint[i] = false;
+        }
+    }
+}
+
+void TFracThread::updateCompositions() {
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        if (!hasModel(i) || !st_.inAssemblage[i]) continue;
+        if (const auto mineral = equilibriumComposition(i))
+            st_.composition[i] = compositionNumber(i, *mineral);
+    }
+}
+
+std::optional<TAnalysis> TFracThread::equilibriumComposition(std::size_t i) {
+    // Olivine from the chosen exchange coefficient at the corrected temperature, or the
+    // mineral's own model at the temperature it gave.
+    TModelOlivine_Kd kdModel;
+    const bool byKd = settings_.parameters.olivineKdModelOption && i == 1;
+    if (byKd) kdModel.setContext(snap_.registry->sharedContext());
+    TModel& m = byKd ? kdModel : *model(i);
+    double value = 0.0;
+    try {
+        m.Get_Mineral_Composition(analysis_, value, byKd ? st_.T[i] : st_.modelT[i]);
+    } catch (const EModelError_GetT& e) {
+        // A model that cannot give its mineral leaves the run, as one without a liquidus does.
+        takeMessage(m);
+        dropMineral(i, e.what());
+        return std::nullopt;
+    }
+    takeMessage(m);
+    const std::string& phase = std::string(kPhases[i].name);
+    const auto found = std::find_if(analysis_.phases.begin(), analysis_.phases.end(),
+                                    [&](const TAnalysis& a) { return a.name == phase; });
+    if (found == analysis_.phases.end()) {
+        snap_.context().errorText =
+            "Error in the chosen model for" + phase + ". Calculation Aborted";
+        throw FatalError(snap_.context().errorText);
+    }
+    // The models write the mineral in wt%; the engine works in the molar form.
+    TAnalysis mineral = *found;
+    conv_.wtToMoles(mineral);
+    for (double v : mineral.oxides)
+        requireFinite(v, "mineral composition");
+
+    // Trace elements by constant partition coefficient, or by a trace-element model.
+    const auto& choices = settings_.minerals[i].traceChoices;
+    const TAnalysis& liquid = melt();
+    std::vector<TModel*> traceModels;
+    for (std::size_t e = 0; e < kTraceCount; ++e) {
+        if (!settings_.active.traces[e]) continue;
+        if (choices[e] == "Kd") {
+            mineral.traces[e].value = settings_.kd.at(i, e + 1) * liquid.traces[e].value;
+        } else if (choices[e] != "Model") {
+            if (auto* t = snap_.registry->traceModels().getByNameShort(choices[e]))
+                if (std::find(traceModels.begin(), traceModels.end(), t) == traceModels.end())
+                    traceModels.push_back(t);
+        }
+    }
+    *found = mineral;
+    for (TModel* t : traceModels) {
+        t->get_Trace(analysis_, st_.modelT[i]);
+        takeMessage(*t);
+    }
+    return phaseOf(i, analysis_.phases);
+}
+
+void TFracThread::checkStopConditions() {
+    const TStopBlock& stop = settings_.parameters.stop;
+    const auto composition = [&](Phase mineral) {
+        const auto i = static_cast<std::size_t>(mineral);
+        return st_.inAssemblage[i] &&
+               st_.composition[i] <=
+                   stop.values[mineral == Phase::Olivine         ? Stop::Fo
+                               : mineral == Phase::Plagioclase   ? Stop::An
+                               : mineral == Phase::Clinopyroxene ? Stop::Clinopyroxene
+                               : mineral == Phase::Orthopyroxene ? Stop::Orthopyroxene
+                                                                 : Stop::Pigeonite];
+    };
+    const double meltMgO = melt().oxides[Ox::MgO] * kOxides[Ox::MgO].massPerCation;
+    const bool hit[] = {
+        stop.flags[Stop::Fo] && composition(Phase::Olivine),
+        stop.flags[Stop::Temperature] && st_.T[st_.leader] <= stop.values[Stop::Temperature],
+        stop.flags[Stop::MeltMgO] && meltMgO <= stop.values[Stop::MeltMgO],
+        stop.flags[Stop::Crystallisation] &&
+            1.0 - st_.meltFraction >= stop.values[Stop::Crystallisation],
+        stop.flags[Stop::An] && composition(Phase::Plagioclase),
+        stop.flags[Stop::Clinopyroxene] && composition(Phase::Clinopyroxene),
+        stop.flags[Stop::Orthopyroxene] && composition(Phase::Orthopyroxene),
+        stop.flags[Stop::Pigeonite] && composition(Phase::Pigeonite),
+    };
+    for (bool h : hit)
+        st_.stopped = st_.stopped || h;
+}
+
+void TFracThread::findPeritectic() {
+    std::size_t reacting = 0;
+    double largestFall = 0.0;
+    for (std::size_t j = 1; j < kPhaseCount; ++j) {
+        if (j == st_.leader || !hasModel(j) || st_.crystalsInMagma[j] <= 0.0) continue;
+        const double fall = st_.previousT[j] - st_.T[j];
+        if (st_.T[j] < st_.previousT[j] && st_.T[j] < st_.T[st_.leader] &&
+            (reacting == 0 || fall > largestFall)) {
+            reacting = j;
+            largestFall = fall;
+        }
+    }
+    if (reacting == 0) return;
+    const std::size_t j = reacting;
+    const TAnalysis mineral = phaseOf(j, st_.crystals);
+    const double referenceT = st_.T[st_.leader];
+    double amount = std::min(st_.stepFraction * st_.meltFraction, st_.crystalsInMagma[j]);
+    double increment = amount / 100.0;
+    double lastGap = largestFall;
+    const TAnalysis kept = melt();
+    const PerPhase<double> keptT = st_.T, keptModelT = st_.modelT;
+    const double meltMass = st_.meltFraction * (1.0 - st_.stepFraction);
+    bool reaction = false;
+    for (int k = 0; k < kPeritecticCycles && !stopRequested(); ++k) {
+        meltRef() = combineByMass(kept, mineral, mineral, meltMass, amount, 0.0, settings_.active);
+        getFe2Fe3(j);
+        getFe2Fe3(st_.leader);
+        if (!hasModel(j) || !hasModel(st_.leader)) break;
+        if (st_.T[st_.leader] <= referenceT) break;
+        const double gap = st_.T[st_.leader] - st_.T[j];
+        if (gap > lastGap) break;
+        lastGap = gap;
+        if (gap > 0.0) {
+            if (kPeritecticResolution * st_.meltFraction >= increment) {
+                reaction = true;
+                break;
+            }
+            increment /= 2.0;
+            amount += increment;
+        } else {
+            amount -= increment;
+        }
+        amount = std::min(amount, st_.crystalsInMagma[j]);
+    }
+    if (!reaction || !hasModel(j)) {
+        meltRef() = kept;
+        st_.T = keptT;
+        st_.modelT = keptModelT;
+        return;
+    }
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        if (i != st_.leader && i != j) getFe2Fe3(i);
+    getFe2Fe3(st_.leader);
+    if (hasModel(j)) {
+        if (const auto reequilibrated = equilibriumComposition(j)) {
+            st_.composition[j] = compositionNumber(j, *reequilibrated);
+            storePhase(st_.crystals, *reequilibrated, kPhases[j].name);
+        }
+    }
+    st_.peritecticAmount[j] = amount;
+    st_.peritecticMineral = j;
+    if (amount >= st_.crystalsInMagma[j]) st_.activeSincePrint[j] = false;
+}
+
+// --- mass transfer --------------------------------------------------------------------------
+
+void TFracThread::crystalliseLeader() {
+    const std::size_t leader = st_.leader;
+    const double m = st_.stepFraction * st_.meltFraction;
+    const ActiveElements& active = settings_.active;
+    st_.previousT = st_.T;
+    if (st_.peritecticMineral != 0) {
+        // The reacting crystals are already in the melt; the temperatures follow.
+        recomputeAllTemperatures();
+        st_.previousT = st_.T;
+        st_.peritecticMineral = 0;
+        st_.peritecticAmount.fill(0.0);
+    }
+    const TAnalysis start = melt();
+    const double cm = st_.crystalsInMagma[leader];
+    const bool first = cm <= 0.0 && st_.crystalsInCumulate[leader] <= 0.0;
+    const TAnalysis previous =
+        first ? phaseOf(leader, analysis_.phases) : phaseOf(leader, st_.crystals);
+    const auto meltWith = [&](const TAnalysis& crystals) {
+        return combineByMass(start, previous, crystals, st_.meltFraction, cm, m + cm, active);
+    };
+    // The leader's equilibrium crystals for the melt left by `guess`, and their number.
+    const auto equilibriumFor = [&](const TAnalysis& guess, TAnalysis& equilibrium) {
+        meltRef() = meltWith(guess);
+        computeCorrections();
+        getFe2Fe3(leader);
+        if (!hasModel(leader)) return false;
+        const auto mineral = equilibriumComposition(leader);
+        if (!mineral) return false;
+        equilibrium = *mineral;
+        return true;
+    };
+
+    TAnalysis g1 = previous;
+    double x1 = first ? compositionNumber(leader, g1) : st_.composition[leader];
+    TAnalysis d, firstModelComposition;
+    double residual = 0.0, r1 = 0.0, r2 = 0.0;
+    bool failed = false;
+    for (int k = 1; k <= kMassBalanceCycles; ++k) {
+        TAnalysis m1;
+        if (!equilibriumFor(g1, m1)) {
+            meltRef() = start;
+            return;
+        }
+        const double x1eq = compositionNumber(leader, m1);
+        if (k == 1) {
+            d = addScaled(m1, g1, -1.0, active);
+            firstModelComposition = m1;
+        } else if ((r1 > 0.0 && r2 <= 0.0) || (r1 < 0.0 && r2 >= 0.0)) {
+            d = addScaled(d, d, -0.5, active);
+        }
+        const TAnalysis g2 = addScaled(g1, d, 1.0, active);
+        const double x2 = compositionNumber(leader, g2);
+        TAnalysis m2;
+        if (!equilibriumFor(g2, m2)) {
+            meltRef() = start;
+            return;
+        }
+        const double x2eq = compositionNumber(leader, m2);
+        r1 = x1 - x1eq;
+        r2 = x2 - x2eq;
+        if (r1 == r2) {
+            failed = true;
+            break;
+        }
+        const double t = r1 / (r1 - r2);
+        const bool converged = std::fabs(r1) < kMassBalanceTolerance * st_.meltFraction;
+        if (k < kMassBalanceCycles || !converged) {
+            g1 = addScaled(g1, d, t, active);
+            normalise(g1);
+            x1 = compositionNumber(leader, g1);
+            residual = r1;
+        }
+        if (converged) break;
+    }
+    if (failed || !(std::fabs(100.0 * residual) <= kAcceptedResidual) || x1 < 0.0 || x1 > 1.0) {
+        reporter_.debugLine("Couldn't calculate the equilibrium composition of " + name(leader) +
+                            " during this step. The composition is approximated. Melt % =" +
+                            shortestGeneral(st_.meltFraction * 100.0) + "; Error in " +
+                            std::string(kPhases[leader].compositionLabel) +
+                            "(in %) = " + shortestGeneral(residual * 100.0));
+        g1 = firstModelComposition;
+        x1 = compositionNumber(leader, g1);
+    }
+    meltRef() = meltWith(g1);
+    g1.name = name(leader);
+    storePhase(st_.crystals, g1, kPhases[leader].name);
+    st_.composition[leader] = x1;
+    st_.residual[leader] = residual;
+    recomputeAllTemperatures();
+    applyCr2O3Floor();
+    findPeritectic();
+}
+
+void TFracThread::applyCr2O3Floor() {
+    double& cr = meltRef().oxides[Ox::Cr2O3];
+    if (cr <= kCr2O3Floor) cr = 0.0;
+}
+
+void TFracThread::bookFractionation() {
+    const std::size_t leader = st_.leader;
+    const double m = st_.stepFraction * st_.meltFraction;
+    const double f = st_.fractionation[leader];
+    if (f * m > 0.0) {
+        const TAnalysis crystals = phaseOf(leader, st_.crystals);
+        TAnalysis mean = phaseOf(leader, st_.cumulate);
+        mean = combineByMass(mean, crystals, crystals, st_.crystalsInCumulate[leader], f * m, 0.0,
+                             settings_.active);
+        mean.name = name(leader);
+        storePhase(st_.cumulate, mean, kPhases[leader].name);
+        st_.crystalsInCumulate[leader] += f * m;
+    }
+    st_.crystalsInMagma[leader] += (1.0 - f) * m;
+    st_.meltFraction -= m;
+    st_.magmaFraction -= f * m;
+    if (st_.peritecticMineral != 0) {
+        const std::size_t j = st_.peritecticMineral;
+        st_.crystalsInMagma[j] -= st_.peritecticAmount[j];
+        st_.meltFraction += st_.peritecticAmount[j];
+    }
+}
+
+void TFracThread::degas(bool atSetUp) {
+    const double excess = melt().volatile_.value - st_.h2oSolubility;
+    const double dF = excess * st_.meltFraction / (kPureFluidH2O - st_.h2oSolubility);
+    requireFinite(dF, "mass of exsolved fluid");
+    TAnalysis fluid;
+    fluid.volatile_.value = kPureFluidH2O;
+    ActiveElements active = settings_.active;
+    active.volatile_ = true;
+    meltRef() = combineByMass(melt(), fluid, fluid, st_.meltFraction, st_.fluidFraction,
+                              st_.fluidFraction + dF, active);
+    st_.fluid = fluid;
+    st_.fluidFraction += dF;
+    st_.meltFraction -= dF;
+    if (atSetUp) {
+        st_.magmaFraction = st_.meltFraction;
+    } else {
+        st_.magmaFraction -= dF;
+    }
+}
+
+void TFracThread::computeMagmaAndCumulate() {
+    const ActiveElements& active = settings_.active;
+    TAnalysis magma = melt();
+    double mass = st_.meltFraction;
+    TAnalysis cumulate;
+    double cumulateMass = 0.0;
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        if (st_.crystalsInMagma[i] > 0.0) {
+            const TAnalysis crystals = phaseOf(i, st_.crystals);
+            magma =
+                combineByMass(magma, crystals, crystals, mass, st_.crystalsInMagma[i], 0.0, active);
+            mass += st_.crystalsInMagma[i];
+        }
+        if (st_.crystalsInCumulate[i] > 0.0) {
+            const TAnalysis mean = phaseOf(i, st_.cumulate);
+            cumulate = cumulateMass > 0.0 ? combineByMass(cumulate, mean, mean, cumulateMass,
+                                                          st_.crystalsInCumulate[i], 0.0, active)
+                                          : mean;
+            cumulateMass += st_.crystalsInCumulate[i];
+        }
+    }
+    st_.magma = magma;
+    st_.cumulateTotal = cumulate;
+}
+
+void TFracThread::printStep(bool finalStep) {
+    const double T = st_.T[st_.leader];
+    requireFinite(T, "leader temperature");
+    requireFinite(st_.meltFraction, "melt fraction");
+    for (double v : melt().oxides)
+        requireFinite(v, "melt composition");
+    requireFinite(melt().volatile_.value, "melt H2O");
+
+    const MeltDensity density = meltDensity(melt(), T, settings_.parameters.densityModel);
+    st_.density = density.density;
+    st_.thermalExpansion = density.thermalExpansion;
+    st_.lnViscosity = meltViscosity(melt(), T, settings_.parameters.viscosityModel);
+    snap_.context().density = st_.density;
+    snap_.context().thermalExpansion = st_.thermalExpansion;
+    snap_.context().viscosity = st_.lnViscosity;
+    computeMagmaAndCumulate();
+
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        const double total = st_.crystalsInMagma[i] + st_.crystalsInCumulate[i];
+        if (total > 0.0 && total == totalAtLastPrint_[i]) st_.activeSincePrint[i] = false;
+    }
+    output_.printedStep(info_, st_, melt(), pressure_.pressure(), finalStep);
+    st_.printThisStep = false;
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        totalAtLastPrint_[i] = st_.crystalsInMagma[i] + st_.crystalsInCumulate[i];
+}
+
+}  // namespace varnodel

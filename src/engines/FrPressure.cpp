@@ -1,0 +1,76 @@
+#include "engines/FrPressure.h"
+
+#include <algorithm>
+
+namespace varnodel {
+
+namespace {
+constexpr double kPressureFloor = 1.0;  // bar
+constexpr double kDPdTTrigger = 1.0;    // degrees of cooling before the pressure changes
+}  // namespace
+
+PressurePath::PressurePath(const TPressureBlock& block)
+    : pressure_(block.pressure * 1000.0),
+      dPdT_(block.dPdT),
+      dPdTMode_(block.dPdTMode),
+      stepsMode_(block.stepsMode),
+      steps_(block.steps) {
+    const double p0 = steps_[0][0], f1 = steps_[1][1], p1 = steps_[1][0];
+    // Slope from the starting row to row 1, in bar per unit fraction crystallised.
+    if (stepsMode_ && f1 > 0.0 && f1 > steps_[0][1]) pressureSlope_ = (p1 - p0) * 1e5 / f1;
+    steps_[0][0] = pressure_;
+    previousPressure_ = pressure_;
+    for (std::size_t r = 1; r < kPressureSteps; ++r) {
+        steps_[r][0] *= 1000.0;
+        steps_[r][1] /= 100.0;
+    }
+}
+
+bool PressurePath::update(double crystallised, double leaderT) {
+    bool rowPassed = false;
+    if (dPdTMode_ && previousLeaderT_ - leaderT >= kDPdTTrigger) {
+        pressure_ -= (previousLeaderT_ - leaderT) * dPdT_;
+        previousLeaderT_ = leaderT;
+        // Cooling moves the pressure one way only.
+        if (dPdT_ > 0.0) pressure_ = std::min(pressure_, previousPressure_);
+        if (dPdT_ < 0.0) pressure_ = std::max(pressure_, previousPressure_);
+    }
+    if (stepsMode_) {
+        const int r = pressureRow_ - 1;
+        if (pressureRow_ >= static_cast<int>(kPressureSteps) || rowFraction(r) <= 0.0) {
+            stepsMode_ = false;
+        } else {
+            if (crystallised >= rowFraction(r)) {
+                pressure_ = rowPressure(r);
+                const bool nextDefined =
+                    r + 1 < static_cast<int>(kPressureSteps) && rowFraction(r + 1) > 0.0;
+                pressureSlope_ = nextDefined && rowFraction(r + 1) != rowFraction(r)
+                                     ? (rowPressure(r + 1) - rowPressure(r)) /
+                                           (rowFraction(r + 1) - rowFraction(r))
+                                     : 0.0;
+                ++pressureRow_;
+                rowPassed = true;
+                // Past the last defined row the pressure stays at that row's: interpolating
+                // towards an empty row would send it to 0 (then the 1 bar floor).
+                if (!nextDefined) stepsMode_ = false;
+            }
+            if (stepsMode_) {
+                const int rp = pressureRow_ - 1;
+                const double p =
+                    (crystallised - rowFraction(rp)) * pressureSlope_ + rowPressure(rp);
+                if (rowPassed || pressureSlope_ == 0.0) {
+                    pressure_ = p;
+                } else if (pressureSlope_ < 0.0) {
+                    pressure_ = std::min(p, previousPressure_);
+                } else {
+                    pressure_ = std::max(p, previousPressure_);
+                }
+            }
+        }
+    }
+    pressure_ = std::max(pressure_, kPressureFloor);
+    previousPressure_ = pressure_;
+    return rowPassed;
+}
+
+}  // namespace varnodel

@@ -1,0 +1,51 @@
+#include "engines/FrPrint.h"
+
+#include <cmath>
+
+namespace varnodel {
+
+bool PrintDecision::decide(const FracState& state, bool requested) {
+    if (requested) return true;
+    const TParameters& p = parameters_;
+    const double leaderT = state.T[state.leader];
+    if (p.outputByTemperature && std::fabs(leaderT - lastTemperature_) >= p.outputTemperature) {
+        lastTemperature_ = leaderT;
+        return true;
+    }
+    struct ByComposition {
+        bool on;
+        Phase mineral;
+        double interval;
+    };
+    const ByComposition byComposition[] = {
+        {p.outputByFo, Phase::Olivine, p.outputFo},
+        {p.outputByAn, Phase::Plagioclase, p.outputAn},
+        {p.outputByClinopyroxene, Phase::Clinopyroxene, p.outputClinopyroxene},
+        {p.outputByOrthopyroxene, Phase::Orthopyroxene, p.outputOrthopyroxene},
+        {p.outputByPigeonite, Phase::Pigeonite, p.outputPigeonite},
+    };
+    for (const auto& test : byComposition) {
+        const auto i = static_cast<std::size_t>(test.mineral);
+        if (test.on && state.inAssemblage[i] &&
+            std::fabs(state.composition[i] - lastComposition_[i]) >= test.interval) {
+            lastComposition_[i] = state.composition[i];
+            return true;
+        }
+    }
+    // Marks fall on multiples of the interval, not on the step that passed them.
+    if (p.outputByCrystallisation &&
+        (1.0 - state.meltFraction) - lastCrystallisationMark_ >= p.outputCrystallisation) {
+        lastCrystallisationMark_ += p.outputCrystallisation;
+        return true;
+    }
+    int outside = 0;
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        if (!state.inAssemblage[i]) ++outside;
+    if (outside != outsideCount_) {
+        outsideCount_ = outside;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace varnodel
