@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <string_view>
 
 #include "core/Errors.h"
 #include "core/MoleConversions.h"
+#include "models/ModelRegistry.h"
+#include "models/TOxydationState.h"
 
 namespace varnodel {
 
@@ -98,6 +102,109 @@ void TModelH2O_Moore1998::getMeltH2O(const TAssemblage& assemblage, double& H2O,
         if (std::fabs(melt.volatile_.value - previous) < kTolerance) break;
     }
     H2O = melt.volatile_.value;
+}
+
+// --- Quellmark 2001 -------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::string_view kQuellmark = "Quellmark, 2001";
+
+TModel& quellmarkMember(const ModelRegistry& registry, Phase mineral, RunContext& run) {
+    TModel* model = registry.mineralSet(mineral).getByName(kQuellmark);
+    if (model == nullptr) {
+        run.errorText = "The H2O estimate needs the \"Quellmark, 2001\" model of " +
+                        std::string(phaseName(mineral));
+        throw FatalError(run.errorText);
+    }
+    return *model;
+}
+
+}  // namespace
+
+TModelH2O_Quellmark2001::TModelH2O_Quellmark2001(const ModelRegistry& registry, TModel* olivineSlot)
+    : registry_(&registry), olivineSlot_(olivineSlot) {
+    displayName = "Quellmark, 2001";
+    shortName = "Quellm01";
+    setContext(registry.sharedContext());
+}
+
+double TModelH2O_Quellmark2001::dryLiquidus(TModel& model, TAssemblage& work,
+                                            TOxydationState& oxidation) {
+    constexpr int kIronCycles = 101;
+    constexpr double kIronTolerance = 1e-7;  // cation moles of Fe2O3 between two cycles
+    TAnalysis melt = meltOf(work);
+    melt.oxides[Ox::FeO] += melt.oxides[Ox::Fe2O3];
+    melt.oxides[Ox::Fe2O3] = 0.0;
+    bool settled = false;
+    for (int cycle = 0; cycle < kIronCycles && !settled; ++cycle) {
+        const double before = melt.oxides[Ox::Fe2O3];
+        storePhase(work.phases, melt, phaseName(Phase::Melt));
+        double T = 0.0;
+        model.Get_Temperature(work, T);
+        oxidation.setMeltIronRatio(work, context(), T, olivineSlot_);
+        melt = meltOf(work);
+        settled = std::fabs(melt.oxides[Ox::Fe2O3] - before) < kIronTolerance;
+    }
+    if (!settled)
+        message =
+            "Could not reach the target difference between the old and new Fe3+ values in 100 "
+            "cycles. The Fe2+/Fe3+ value is approximated during this step.";
+
+    const double h2o = melt.volatile_.value;
+    melt.volatile_.value = 0.0;
+    storePhase(work.phases, melt, phaseName(Phase::Melt));
+    double T = 0.0;
+    model.Get_Temperature(work, T);
+    melt.volatile_.value = h2o;
+    storePhase(work.phases, melt, phaseName(Phase::Melt));
+    return T;
+}
+
+void TModelH2O_Quellmark2001::getMeltH2O(const TAssemblage& assemblage, double& H2O, double,
+                                         double) {
+    constexpr double kTolerance = 1e-7;  // cation moles of H2O between two rounds
+    constexpr int kMaxRounds = 100;      // the estimate settles in a few; this guards the loop
+    // Olivine up to this far (K) above plagioclase is still put on the cotectic.
+    constexpr double kLargestGap = 18.0;
+    TModel& olivine = quellmarkMember(*registry_, Phase::Olivine, context());
+    TModel& plagioclase = quellmarkMember(*registry_, Phase::Plagioclase, context());
+    TOxydationState oxidation;
+    oxidation.configure(context().settings.parameters, registry_->bufferTable());
+
+    // The plagioclase liquidus compared here is its own: a gap left by an earlier estimate
+    // must not feed back into this one (it would move T_pl onto T_ol and make the rounds
+    // alternate between the cases below).
+    context().olPlGap = 0.0;
+    double gap = 0.0;
+
+    TAssemblage work = assemblage;
+    const double initial = meltOf(work).volatile_.value;
+    double estimate = initial;
+    for (int round = 0; round < kMaxRounds; ++round) {
+        const double previous = estimate;
+        const double tOl = dryLiquidus(olivine, work, oxidation);
+        const double tPl = dryLiquidus(plagioclase, work, oxidation);
+        gap = 0.0;
+        if (tPl > tOl) {
+            estimate = std::pow((tPl - tOl) / 47.3464, 1.0 / 0.684861) / kVolatileMass;
+        } else if (tOl - tPl >= kLargestGap) {
+            estimate = initial;
+            constexpr std::string_view kWarning = " Could not estimate H2O because Tol > Tpl";
+            if (message.find(kWarning) == std::string::npos) message += kWarning;
+        } else {
+            estimate = 0.0;
+            gap = tOl - tPl;
+        }
+        if (!std::isfinite(estimate))
+            throw EModelError_GetT(displayName + ": no finite H2O estimate");
+        TAnalysis melt = meltOf(work);
+        melt.volatile_.value = estimate;
+        storePhase(work.phases, melt, phaseName(Phase::Melt));
+        if (std::fabs(estimate - previous) < kTolerance) break;
+    }
+    context().olPlGap = gap;
+    H2O = estimate;
 }
 
 }  // namespace varnodel

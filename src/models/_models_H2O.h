@@ -6,6 +6,9 @@
 
 namespace varnodel {
 
+class ModelRegistry;
+class TOxydationState;
+
 // Fugacity of H2O (bar) in a fluid with H2O mole fraction x at T (K) and P (bar), from the
 // modified Redlich-Kwong equation of state for pure H2O (Holloway 1977, in: Thermodynamics in
 // Geology; Flowers 1979, Contrib. Mineral. Petrol. 69), with the constants and clamps this
@@ -23,6 +26,28 @@ class TModelH2O_Moore1998 : public ModelClone<TModelH2O_Moore1998> {
   public:
     TModelH2O_Moore1998();
     void getMeltH2O(const TAssemblage& assemblage, double& H2O, double x, double T) override;
+};
+
+// Quellmark (2001): the H2O that puts a melt on the olivine-plagioclase cotectic, from the gap
+// between the dry liquidus temperatures of the "Quellmark, 2001" olivine and plagioclase models
+// of the registry: H2O (wt%) = ((T_pl - T_ol) / 47.3464)^(1 / 0.684861), the water that lowers
+// the plagioclase liquidus onto the olivine one. The melt's iron is split at each liquidus with
+// the run's oxidation settings; `olivineSlot` is the run's olivine model, which the oxidation
+// mode "Dependence from Olivine composition" needs. getMeltH2O(assemblage, H2O, -, -) returns
+// the estimate in cation moles; a small negative gap (olivine up to 18 K above plagioclase) is
+// left in the run's olPlGap for the Quellmark plagioclase to close.
+class TModelH2O_Quellmark2001 : public ModelClone<TModelH2O_Quellmark2001> {
+  public:
+    explicit TModelH2O_Quellmark2001(const ModelRegistry& registry, TModel* olivineSlot = nullptr);
+    void getMeltH2O(const TAssemblage& assemblage, double& H2O, double a, double b) override;
+
+  private:
+    // The dry liquidus of `model` for the melt of `work` after the melt's iron has been split at
+    // the model's (wet) liquidus until it settles; leaves the split in `work`.
+    double dryLiquidus(TModel& model, TAssemblage& work, TOxydationState& oxidation);
+
+    const ModelRegistry* registry_;
+    TModel* olivineSlot_;
 };
 
 }  // namespace varnodel

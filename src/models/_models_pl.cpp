@@ -6,12 +6,14 @@
 #include "core/Errors.h"
 #include "core/MoleConversions.h"
 #include "models/_models_H2O.h"
+#include "models/_models_ol.h"
 
 namespace varnodel {
 
 TModelPlagioclase::TModelPlagioclase() : TSetOfModels("Plagioclase", "Plg") {
     add<TModelPlagioclase_Ariskin1993>();
     add<TModelPlagioclase_Ariskin_Barmina1990>();
+    add<TModelPlagioclase_Quellmark2001>();
     add<TModelPlagioclase_Drake1976>();
     add<TModelPlagioclase_Langmuir1992>();
     add<TModelPlagioclase_Nielsen_Dungan1983>();
@@ -259,6 +261,78 @@ TModelPlagioclase_Langmuir1992::TModelPlagioclase_Langmuir1992()
 PlagioclaseCommonForm::Terms TModelPlagioclase_Langmuir1992::terms(const TAssemblage& assemblage,
                                                                    double T) const {
     return langmuirTerms(assemblage, T, 0.0506 * assemblage.pressure, 5.461);
+}
+
+// --- Quellmark 2001 ------------------------------------------------------------------------
+
+namespace {
+
+// Runs a model made for one call on the caller's context and passes its warning on.
+template <class Model>
+double freshLiquidus(TModel& caller, const TAssemblage& assemblage) {
+    Model fresh;
+    fresh.setContext(caller.sharedContext());
+    double T = 0.0;
+    fresh.Get_Temperature(assemblage, T);
+    if (!fresh.message.empty()) caller.message = fresh.message;
+    return T;
+}
+
+}  // namespace
+
+TModelPlagioclase_Quellmark2001::TModelPlagioclase_Quellmark2001() {
+    displayName = "Quellmark, 2001";
+    shortName = "Quellm01";
+    usesPressure = true;
+    usesWater = true;
+}
+
+void TModelPlagioclase_Quellmark2001::Get_Temperature(const TAssemblage& assemblage, double& T) {
+    const double tWL = freshLiquidus<TModelPlagioclase_Weaver_Langmuir1990>(*this, assemblage);
+    // The olivine liquidus of the same melt at 1 bar, degrees Celsius.
+    TAssemblage atOneBar = assemblage;
+    atOneBar.pressure = 1.0;
+    const double tOl = freshLiquidus<TModelOlivine_Ford1983>(*this, atOneBar) - 273.0;
+
+    double result = tWL - 0.00356345 * tOl * tOl + 8.53503 * tOl - 5113.09;
+    const double h = meltH2OWtPercent(meltOf(assemblage));
+    if (h > 0.0)
+        result -= 74.403 * std::pow(h, 0.352) + 47.3464 * std::pow(h, 0.684861);
+    else
+        result += context().olPlGap;  // puts a dry melt on the cotectic found by the H2O estimate
+    result += (assemblage.pressure - 1.0) * 5.0 / 1000.0;
+    if (!std::isfinite(result))
+        throw EModelError_GetT(displayName + ": the plagioclase liquidus is not a finite number");
+    T = result;
+}
+
+void TModelPlagioclase_Quellmark2001::Get_Mineral_Composition(TAssemblage& assemblage, double& An,
+                                                              double) {
+    // The plagioclase on the Weaver & Langmuir liquidus, whatever T is asked for.
+    TModelPlagioclase_Weaver_Langmuir1990 weaver;
+    weaver.setContext(sharedContext());
+    double tWL = 0.0;
+    weaver.Get_Temperature(assemblage, tWL);
+    if (!weaver.message.empty()) message = weaver.message;
+    TAssemblage scratch = assemblage;
+    double anWL = 0.0;
+    weaver.Get_Mineral_Composition(scratch, anWL, tWL);
+
+    double anorthite = std::exp((100.0 * anWL + 133.466) / 48.3074) / 100.0;
+    if (!(anorthite <= 0.99)) anorthite = 0.99;
+    anorthite -= (assemblage.pressure - 1.0) * 2575.3 / 1000.0 / tWL / 100.0;
+    requireFinite(*this, anorthite);
+
+    const TAnalysis melt = meltOf(assemblage);
+    const double fe = melt.oxides[Ox::FeO] > 0.0
+                          ? 0.147251 * anorthite * anorthite - 0.29122 * anorthite + 0.1568
+                          : 0.0;
+    double mg = melt.oxides[Ox::MgO] > 0.0
+                    ? -0.180179 * anorthite * anorthite + 0.27914 * anorthite - 0.08949
+                    : 0.0;
+    if (mg < 0.0) mg = 0.0;
+    storePlagioclase(assemblage, anorthite, fe, mg, true);
+    An = anorthite;
 }
 
 // --- Brisande & Gerya 1998 ------------------------------------------------------------------

@@ -123,6 +123,16 @@ class TModelPlagioclase_Langmuir1992
     Terms terms(const TAssemblage& assemblage, double T) const override;
 };
 
+// Quellmark (2001): the Weaver & Langmuir (1990) plagioclase recalibrated against the Ford et
+// al. (1983) olivine liquidus on the olivine-plagioclase cotectic, with H2O and pressure terms
+// (5 K/kbar on the liquidus, 2575.3 K/kbar over T on An); the plagioclase carries Fe and Mg.
+class TModelPlagioclase_Quellmark2001 : public ModelClone<TModelPlagioclase_Quellmark2001> {
+  public:
+    TModelPlagioclase_Quellmark2001();
+    void Get_Temperature(const TAssemblage& assemblage, double& T) override;
+    void Get_Mineral_Composition(TAssemblage& assemblage, double& An, double T) override;
+};
+
 // Brisande & Gerya (1998): the liquidus of Ariskin et al. 1993 lowered by 50 K per wt% H2O, and
 // An from a subregular plagioclase solution in exchange with the melt's Ca/Na, with a water
 // term scaled by the melt's H2O relative to saturation (Moore et al. 1998).

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+#include <vector>
 
 #include "core/Errors.h"
 #include "models/LiquidusCorrection.h"
@@ -140,6 +142,137 @@ TEST(H2OSolubilityModel, IsOwnedAndClonedByTheRegistryWithItsContext) {
     const auto copy = registry.clone();
     EXPECT_NE(&copy->h2oSolubilityModel(), &registry.h2oSolubilityModel());
     EXPECT_EQ(copy->h2oSolubilityModel().sharedContext(), copy->sharedContext());
+}
+
+// --- Quellmark 2001 estimate ---------------------------------------------------------------
+
+// A stand-in for the "Quellmark, 2001" olivine or plagioclase model with liquidus temperatures
+// chosen by the test (taken in turn, call after call).
+class ScriptedLiquidus : public ModelClone<ScriptedLiquidus> {
+  public:
+    explicit ScriptedLiquidus(std::vector<double> temperatures) : temperatures_(temperatures) {
+        displayName = "Quellmark, 2001";
+    }
+    void Get_Temperature(const TAssemblage&, double& T) override {
+        T = temperatures_[calls_++ % temperatures_.size()];
+    }
+
+  private:
+    std::vector<double> temperatures_;
+    std::size_t calls_ = 0;
+};
+
+class QuellmarkH2O : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // A fixed Fe2/Fe3 ratio makes the iron split settle at once.
+        TParameters& p = registry_.context().settings.parameters;
+        p.bufferMode = false;
+        p.fixedRatioMode = true;
+    }
+    // The H2O estimate (wt%) of the MORB glass holding `h2o` wt%, with the olivine and
+    // plagioclase liquidus temperatures given.
+    double estimate(std::vector<double> olivineT, std::vector<double> plagioclaseT,
+                    double h2o = 0.0) {
+        registry_.mineralSet(Phase::Olivine).add(std::make_unique<ScriptedLiquidus>(olivineT));
+        registry_.mineralSet(Phase::Plagioclase)
+            .add(std::make_unique<ScriptedLiquidus>(plagioclaseT));
+        double H2O = -1.0;
+        model_.getMeltH2O(test::meltAssemblage(test::referenceGlasses().front(), 0.1, h2o), H2O,
+                          0.0, 0.0);
+        return H2O * 18.0;
+    }
+    ModelRegistry registry_;
+    TModelH2O_Quellmark2001 model_{registry_};
+};
+
+TEST_F(QuellmarkH2O, PlagioclaseAboveOlivine) {
+    // ((T_pl - T_ol) / 47.3464)^(1/0.684861): 47.3464 K -> 1 wt%; 100 K -> 2.1121^1.460152.
+    EXPECT_NEAR(estimate({1473.0}, {1473.0 + 47.3464}), 1.0, 1e-12);
+    EXPECT_NEAR(estimate({1400.0}, {1500.0}), std::pow(100.0 / 47.3464, 1.0 / 0.684861), 1e-12);
+    EXPECT_TRUE(model_.message.empty());
+    EXPECT_EQ(registry_.context().olPlGap, 0.0);
+}
+
+TEST_F(QuellmarkH2O, OlivineSlightlyAboveLeavesADryMeltAndTheGap) {
+    EXPECT_EQ(estimate({1483.0}, {1473.0}, 2.0), 0.0);
+    EXPECT_DOUBLE_EQ(registry_.context().olPlGap, 10.0);
+    EXPECT_TRUE(model_.message.empty());
+    // A later estimate that finds plagioclase above olivine clears the gap.
+    estimate({1473.0}, {1483.0});
+    EXPECT_EQ(registry_.context().olPlGap, 0.0);
+}
+
+TEST_F(QuellmarkH2O, OlivineFarAboveKeepsTheMeltsH2OAndSaysSo) {
+    EXPECT_NEAR(estimate({1493.0}, {1473.0}, 0.5), 0.5, 1e-12);
+    EXPECT_EQ(model_.message, " Could not estimate H2O because Tol > Tpl");
+    EXPECT_EQ(registry_.context().olPlGap, 0.0);
+    // 18 K is already too far.
+    model_.message.clear();
+    EXPECT_NEAR(estimate({1491.0}, {1473.0}, 0.5), 0.5, 1e-12);
+    EXPECT_FALSE(model_.message.empty());
+}
+
+TEST_F(QuellmarkH2O, IronThatDoesNotSettleIn100CyclesIsReported) {
+    // On a buffer the Fe3+ follows T; an olivine liquidus that jumps at every call never lets it
+    // settle.
+    TParameters& p = registry_.context().settings.parameters;
+    p.fixedRatioMode = false;
+    p.bufferMode = true;
+    estimate({1400.0, 1500.0}, {1600.0});
+    EXPECT_EQ(model_.message,
+              "Could not reach the target difference between the old and new Fe3+ values in "
+              "100 cycles. The Fe2+/Fe3+ value is approximated during this step.");
+}
+
+TEST(QuellmarkH2OWithTheQuellmarkModels, PutsEveryMeltOnTheCotecticOrSaysWhy) {
+    // With the registry's own Quellmark olivine and plagioclase: the estimated H2O lowers the
+    // plagioclase liquidus onto the olivine one; a dry melt with olivine a little above has the
+    // gap closed by the plagioclase; a melt with olivine far above (the komatiite) is reported.
+    int cases[3] = {0, 0, 0};
+    for (const test::ReferenceGlass& glass : test::referenceGlasses()) {
+        ModelRegistry registry;
+        TParameters& p = registry.context().settings.parameters;
+        p.bufferMode = false;
+        p.fixedRatioMode = true;  // 9: the Fe3+ share 0.1 of meltAssemblage
+        TModelH2O_Quellmark2001 estimate(registry);
+        double H2O = -1.0;
+        estimate.getMeltH2O(test::meltAssemblage(glass, 0.1), H2O, 0.0, 0.0);
+
+        TModel& olivine = *registry.mineralSet(Phase::Olivine).getByName("Quellmark, 2001");
+        TModel& plagioclase = *registry.mineralSet(Phase::Plagioclase).getByName("Quellmark, 2001");
+        const TAssemblage melt = test::meltAssemblage(glass, 0.1, H2O * 18.0);
+        double tOl = 0.0, tPl = 0.0;
+        olivine.Get_Temperature(melt, tOl);
+        plagioclase.Get_Temperature(melt, tPl);
+        if (!estimate.message.empty()) {
+            EXPECT_EQ(estimate.message, " Could not estimate H2O because Tol > Tpl");
+            EXPECT_GE(tOl - tPl, 18.0) << glass.name;
+            ++cases[2];
+        } else {
+            EXPECT_NEAR(tPl, tOl, 1e-3) << glass.name;
+            ++cases[H2O > 0.0 ? 0 : 1];
+        }
+    }
+    // The reference glasses meet all three cases.
+    EXPECT_GT(cases[0], 0);
+    EXPECT_GT(cases[1], 0);
+    EXPECT_GT(cases[2], 0);
+}
+
+TEST(QuellmarkH2OWithTheQuellmarkModels, AGapLeftByAnEarlierEstimateDoesNotCount) {
+    // The stored gap raises the dry Quellmark plagioclase liquidus; the estimate compares the
+    // plagioclase's own liquidus, so a stale gap must not change it.
+    const test::ReferenceGlass morb = test::referenceGlasses().front();
+    ModelRegistry registry;
+    TModelH2O_Quellmark2001 estimate(registry);
+    double fresh = 0.0, stale = 0.0;
+    estimate.getMeltH2O(test::meltAssemblage(morb, 0.1), fresh, 0.0, 0.0);
+    ASSERT_GT(fresh, 0.0);
+    registry.context().olPlGap = 15.0;
+    estimate.getMeltH2O(test::meltAssemblage(morb, 0.1), stale, 0.0, 0.0);
+    EXPECT_EQ(stale, fresh);
+    EXPECT_EQ(registry.context().olPlGap, 0.0);
 }
 
 // --- liquidus corrections -------------------------------------------------------------------
