@@ -178,6 +178,7 @@ int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& o
     InterruptWatch interrupt;
     TVarnodelCalcThread dispatcher(mode, state, present, reporter, interrupt.token());
     if (!o.data.empty()) dispatcher.setDataFile(o.data);
+    dispatcher.setMlaModels(mla.models);
     const bool showProgress = ::isatty(STDERR_FILENO) && state.options.wholeFile;
     if (showProgress) {
         dispatcher.onAnalysis([&err](int k, int n, const std::string& name) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/RunReporter.h"
+#include "engines/MLA.h"
 #include "io/CompositionText.h"
 #include "models/RunState.h"
 
@@ -24,8 +25,8 @@ struct DispatchResult {
 
 class TVarnodelCalcThread {
   public:
-    // `mode` is "Fractional" (the other calculations follow). The run state is only read; each
-    // analysis runs on its own snapshot of it.
+    // `mode` is "Fractional" or "MLA" (the other calculations follow). The run state is only read;
+    // each analysis runs on its own snapshot of it.
     TVarnodelCalcThread(std::string mode, const RunState& state, PresentElements present,
                         RunReporter& reporter, std::stop_token stop = {});
 
@@ -36,10 +37,14 @@ class TVarnodelCalcThread {
         onAnalysis_ = std::move(callback);
     }
 
+    // The models the "MLA" calculation evaluates; by default those marked selected.
+    void setMlaModels(MlaModels models) { mlaModels_ = std::move(models); }
+
     DispatchResult execute();
 
   private:
     void fractional(DispatchResult& result);
+    void mla(DispatchResult& result);
     // Old files deleted and the export table's header written; false (with the pending error
     // text set) when that failed.
     bool prepareFiles(const std::string& base, const std::string& header);
@@ -52,6 +57,7 @@ class TVarnodelCalcThread {
     std::stop_token stop_;
     std::filesystem::path dataFile_;
     std::function<void(int, int, const std::string&)> onAnalysis_;
+    MlaModels mlaModels_;
     std::string pendingError_;
 };
 
