@@ -24,8 +24,16 @@ build: deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release
 
+# The main job: forward fractional crystallisation of the example glasses; the log and the
+# result files go to results/.
 run: build
-	$(CLI) models
+	@mkdir -p results
+	$(CLI) frac --data examples/reference_glasses.csv --settings examples/settings.toml \
+	    --output results/Varnodel_Output --debug-log results/frac_debug.log > results/frac.log
+	@tail -n 24 results/frac.log
+	@echo
+	@echo "The whole log is results/frac.log; the result files are:"
+	@ls -1 results/Varnodel_Output_FRAC*.csv
 
 test: deps
 	cmake --preset dev >/dev/null

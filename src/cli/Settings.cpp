@@ -870,7 +870,7 @@ std::string overrideKey(const toml::table& parsed) {
     std::string key;
     const toml::table* table = &parsed;
     while (table != nullptr && table->size() == 1) {
-        const auto& [name, node] = *table->begin();
+        auto [name, node] = *table->begin();  // a pair of references, held by value
         key = joinKey(key, name.str());
         const auto* next = node.as_table();
         table = next != nullptr && !next->is_inline() ? next : nullptr;

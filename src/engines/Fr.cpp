@@ -12,6 +12,7 @@
 #include "models/LiquidusCorrection.h"
 #include "models/MeltProperties.h"
 #include "models/TModelOlivine_Kd.h"
+#include "models/_models_H2O.h"
 
 namespace varnodel {
 
@@ -170,6 +171,20 @@ void TFracThread::setUp() {
         }
     }
 
+    // The H2O that puts the melt on the olivine-plagioclase cotectic.
+    std::string cotecticMessage;
+    if (p.cotecticOption) {
+        TModelH2O_Quellmark2001 cotectic(*snap_.registry, model(1));
+        cotectic.setContext(snap_.registry->sharedContext());
+        analysis_.pressure = pressure_.pressure();
+        double h2o = melt().volatile_.value;
+        cotectic.getMeltH2O(analysis_, h2o, 1.0, st_.T[st_.leader]);
+        requireFinite(h2o, "cotectic H2O");
+        meltRef().volatile_.value = h2o;
+        cotecticMessage = cotectic.message;
+        if (!cotecticMessage.empty()) reporter_.message(analysis_.name + ": " + cotecticMessage);
+        info_.h2oAdjusted = true;
+    }
     if (p.h2oSaturatedOption) {
         meltRef().volatile_.value = st_.h2oSolubility;
         info_.h2oAdjusted = true;
@@ -187,8 +202,17 @@ void TFracThread::setUp() {
         conv_.wtToMoles(melt);
     }
     startingMelt_ = melt();
+    // A melt with H2O carries it through every transfer of mass, present in the data or not.
+    if (melt().volatile_.value > 0.0) settings_.active.volatile_ = true;
 
-    if (melt().volatile_.value > st_.h2oSolubility) degas(true);
+    if (melt().volatile_.value > st_.h2oSolubility) {
+        degas(true);
+        if (p.cotecticOption && cotecticMessage.empty())
+            reporter_.message(analysis_.name +
+                              " : H2O content required for the Olv-Plg cotectic exceeds H2O "
+                              "solubility in the melt at the chosen pressure. To keep melt on "
+                              "the cotectic, increase pressure");
+    }
 
     computeTemperatures();
     pressure_.startAt(st_.T[st_.leader]);
