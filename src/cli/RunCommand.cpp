@@ -184,6 +184,7 @@ int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& o
     TVarnodelCalcThread dispatcher(mode, state, present, reporter, interrupt.token());
     if (!o.data.empty()) dispatcher.setDataFile(o.data);
     dispatcher.setJobs(o.jobs > 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency()));
+    dispatcher.setMlaModels(mla.models);
     const bool showProgress = ::isatty(STDERR_FILENO) && state.options.wholeFile;
     if (showProgress) {
         dispatcher.onAnalysis([&err](int k, int n, const std::string& name) {

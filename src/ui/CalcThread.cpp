@@ -7,6 +7,7 @@
 #include "core/Errors.h"
 #include "engines/Fr.h"
 #include "io/FracFiles.h"
+#include "io/MlaFiles.h"
 #include "io/OutputFiles.h"
 
 namespace varnodel {
@@ -18,13 +19,16 @@ TVarnodelCalcThread::TVarnodelCalcThread(std::string mode, const RunState& state
       state_(state),
       present_(std::move(present)),
       reporter_(reporter),
-      stop_(std::move(stop)) {}
+      stop_(std::move(stop)),
+      mlaModels_(mlaSelectedModels(state.registry())) {}
 
 DispatchResult TVarnodelCalcThread::execute() {
     DispatchResult result;
     try {
         if (mode_ == "Fractional") {
             fractional(result);
+        } else if (mode_ == "MLA") {
+            mla(result);
         } else {
             pendingError_ = "Unknown calculation \"" + mode_ + "\"";
             result.notStarted = true;
@@ -180,6 +184,41 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
     abort.request_stop();
     workers.clear();  // joins
     if (stop_.stop_requested()) throw ETTerminate();
+}
+
+void TVarnodelCalcThread::mla(DispatchResult& result) {
+    const std::string base = baseName(state_.options, "_MLA");
+    result.baseName = base;
+    const RunState& s = state_;
+    if (!prepareFiles(base, mlaResultsHeader(s.registry(), mlaModels_, present_))) {
+        result.notStarted = true;
+        return;
+    }
+    try {
+        writeMlaParameterReport(base, reporter_, s.settings, s.registry(), mlaModels_,
+                                s.composition.pressureBlock.pressure);
+    } catch (const std::exception&) {
+        pendingError_ = "Cannot open file for export " + base +
+                        ". Check if the file is open in another program.";
+        result.notStarted = true;
+        return;
+    }
+    // Each sample takes the place of the current composition in turn, at the window's pressure
+    // (the one the parameter report names); the run state itself is never changed.
+    std::vector<TAssemblage> samples = compositions();
+    for (TAssemblage& analysis : samples)
+        analysis.pressureBlock = s.composition.pressureBlock;
+    runBatch(
+        samples,
+        [this, &base](TAssemblage analysis, RunReporter& reporter, OutputSink& sink,
+                      std::stop_token stop) {
+            RunSnapshot snapshot = state_.snapshot();
+            MlaFiles files(base, present_, reporter, sink);
+            TMLAThread engine(snapshot, std::move(analysis), mlaModels_, files, reporter,
+                              std::move(stop));
+            return engine.run();
+        },
+        result);
 }
 
 }  // namespace varnodel

@@ -10,6 +10,7 @@
 
 #include "core/RunReporter.h"
 #include "engines/Fr.h"
+#include "engines/MLA.h"
 #include "io/CompositionText.h"
 #include "io/OutputSink.h"
 #include "models/RunState.h"
@@ -26,8 +27,8 @@ struct DispatchResult {
 
 class TVarnodelCalcThread {
   public:
-    // `mode` is "Fractional" (the other calculations follow). The run state is only read; each
-    // analysis runs on its own snapshot of it.
+    // `mode` is "Fractional" or "MLA" (the other calculations follow). The run state is only read;
+    // each analysis runs on its own snapshot of it.
     TVarnodelCalcThread(std::string mode, const RunState& state, PresentElements present,
                         RunReporter& reporter, std::stop_token stop = {});
 
@@ -41,6 +42,9 @@ class TVarnodelCalcThread {
     // analysis order, each analysis's log in one piece.
     void setJobs(unsigned jobs) { jobs_ = jobs == 0 ? 1 : jobs; }
 
+    // The models the "MLA" calculation evaluates; by default those marked selected.
+    void setMlaModels(MlaModels models) { mlaModels_ = std::move(models); }
+
     DispatchResult execute();
 
   private:
@@ -49,6 +53,7 @@ class TVarnodelCalcThread {
                                                  OutputSink& sink, std::stop_token stop)>;
 
     void fractional(DispatchResult& result);
+    void mla(DispatchResult& result);
     void runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
                   DispatchResult& result);
     void runInParallel(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
@@ -66,6 +71,7 @@ class TVarnodelCalcThread {
     std::filesystem::path dataFile_;
     std::function<void(int, int, const std::string&)> onAnalysis_;
     unsigned jobs_ = 1;
+    MlaModels mlaModels_;
     std::string pendingError_;
 };
 
