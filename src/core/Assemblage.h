@@ -71,9 +71,13 @@ struct TAssemblage {
     bool operator==(const TAssemblage&) const = default;
 };
 
-// The phase "melt" of the assemblage (a copy; the blank analysis when there is none).
-inline TAnalysis meltOf(const TAssemblage& assemblage) {
-    return findPhase(assemblage.phases, phaseName(Phase::Melt));
+// The phase "melt" of the assemblage (the last of that name), or the blank analysis when there is
+// none. A view into the assemblage: valid while its phase list is not changed.
+inline const TAnalysis& meltOf(const TAssemblage& assemblage) {
+    static const TAnalysis kBlank;
+    for (auto it = assemblage.phases.rbegin(); it != assemblage.phases.rend(); ++it)
+        if (it->name == phaseName(Phase::Melt)) return *it;
+    return kBlank;
 }
 
 // Stores a mineral written back by a model (oxides in wt%) under its phase name.

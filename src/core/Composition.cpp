@@ -2,13 +2,6 @@
 
 namespace varnodel {
 
-std::array<TElement, kTraceCount> TAnalysis::blankTraces() {
-    std::array<TElement, kTraceCount> traces;
-    for (std::size_t i = 0; i < kTraceCount; ++i)
-        traces[i].name = std::string(kTraces[i].name);
-    return traces;
-}
-
 std::size_t elementIndex(std::string_view name) {
     if (name == kVolatileName) return kH2OElementIndex;
     for (std::size_t i = 0; i < kTraceCount; ++i)

@@ -116,9 +116,10 @@ std::size_t elementIndex(std::string_view name);
 // Index 1-8 of a mineral by its phase name, 0 for "melt" or an unknown name.
 std::size_t mineralIndex(std::string_view phaseName);
 
-// One named value.
+// One named value. The names are those of the fixed element tables above, so a name is a view
+// of the table's text: copying a composition copies numbers only.
 struct TElement {
-    std::string name;
+    std::string_view name;
     double value = 0.0;
 
     bool operator==(const TElement&) const = default;
@@ -130,15 +131,23 @@ struct TElement {
 struct TAnalysis {
     Oxides oxides{};
     std::array<bool, kOxideCount> notDetermined{};
-    TElement volatile_{std::string(kVolatileName), 0.0};
-    std::array<TElement, kTraceCount> traces = blankTraces();
+    TElement volatile_{kVolatileName, 0.0};
+    std::array<TElement, kTraceCount> traces = kBlankTraces;
     std::string text;
     std::string name;
 
-    static std::array<TElement, kTraceCount> blankTraces();
+    static constexpr std::array<TElement, kTraceCount> blankTraces() {
+        std::array<TElement, kTraceCount> traces{};
+        for (std::size_t i = 0; i < kTraceCount; ++i)
+            traces[i].name = kTraces[i].name;
+        return traces;
+    }
+    static const std::array<TElement, kTraceCount> kBlankTraces;
 
     bool operator==(const TAnalysis&) const = default;
 };
+
+inline constexpr std::array<TElement, kTraceCount> TAnalysis::kBlankTraces = blankTraces();
 
 // The lists of the volatile and of the trace elements present in the current data; only these
 // take part in mass transfers between phases.

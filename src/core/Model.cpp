@@ -9,7 +9,12 @@
 
 namespace varnodel {
 
-TModel::TModel() : context_(std::make_shared<RunContext>()) {}
+TModel::TModel() = default;
+
+const std::shared_ptr<RunContext>& TModel::sharedContext() const {
+    if (!context_) context_ = std::make_shared<RunContext>();
+    return context_;
+}
 
 void TModel::Get_Temperature(const TAssemblage&, double&) {}
 void TModel::Get_Mineral_Composition(TAssemblage&, double&, double) {}

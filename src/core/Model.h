@@ -37,9 +37,10 @@ class TModel {
 
     virtual std::unique_ptr<TModel> clone() const = 0;
 
-    // The run this model works for; a model made on its own has a context of its own.
-    RunContext& context() const { return *context_; }
-    const std::shared_ptr<RunContext>& sharedContext() const { return context_; }
+    // The run this model works for; a model made on its own gets a context of its own when it
+    // first needs one (models made inside other models take their maker's).
+    RunContext& context() const { return *sharedContext(); }
+    const std::shared_ptr<RunContext>& sharedContext() const;
     void setContext(std::shared_ptr<RunContext> context) { context_ = std::move(context); }
 
     std::string displayName;
@@ -67,7 +68,7 @@ class TModel {
     double solveLiquidus(const TAssemblage& assemblage, double lo = 2500.0, double hi = 100.0);
 
   private:
-    std::shared_ptr<RunContext> context_;
+    mutable std::shared_ptr<RunContext> context_;
 };
 
 // Gives a model class its clone(): class TModelX : public ModelClone<TModelX, Base> { ... }.
