@@ -676,10 +676,11 @@ void TFracThread::findPeritectic() {
         if (i != st_.leader && i != j) getFe2Fe3(i);
     getFe2Fe3(st_.leader);
     if (hasModel(j)) {
-        if (const auto reequilibrated = equilibriumComposition(j)) {
+        // The remaining crystals keep the composition that the consumed ones took into the
+        // melt: by mass balance their mean is unchanged. Giving them the new equilibrium
+        // composition without an exchange with the melt would create or destroy MgO and FeO.
+        if (const auto reequilibrated = equilibriumComposition(j))
             st_.composition[j] = compositionNumber(j, *reequilibrated);
-            storePhase(st_.crystals, *reequilibrated, kPhases[j].name);
-        }
     }
     st_.peritecticAmount[j] = amount;
     st_.peritecticMineral = j;

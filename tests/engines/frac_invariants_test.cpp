@@ -44,33 +44,6 @@ const std::vector<std::pair<Phase, std::string>> kBasaltModels{
     {Phase::Plagioclase, "Langmuir et al., 1992"},
     {Phase::Clinopyroxene, "Langmuir et al., 1992"}};
 
-// Mass of every part of the system at a printed step.
-double totalMass(const FracState& s) {
-    double total = s.meltFraction + s.fluidFraction;
-    for (std::size_t i = 1; i < kPhaseCount; ++i)
-        total += s.crystalsInMagma[i] + s.crystalsInCumulate[i];
-    return total;
-}
-
-// wt% of each oxide (and H2O) in the whole system: melt, crystals in the magma, cumulate, fluid.
-std::array<double, kOxideCount + 1> systemComposition(const PrintedStep& step) {
-    std::array<double, kOxideCount + 1> sum{};
-    const auto add = [&](const TAnalysis& a, double mass) {
-        for (std::size_t k = 0; k < kOxideCount; ++k)
-            sum[k] += mass * a.oxides[k] * kOxides[k].massPerCation;
-        sum[kOxideCount] += mass * a.volatile_.value * 18.0;
-    };
-    const FracState& s = step.state;
-    add(step.melt, s.meltFraction);
-    add(s.fluid, s.fluidFraction);
-    for (std::size_t i = 1; i < kPhaseCount; ++i) {
-        const std::string name(kPhases[i].name);
-        if (s.crystalsInMagma[i] > 0) add(findPhase(s.crystals, name), s.crystalsInMagma[i]);
-        if (s.crystalsInCumulate[i] > 0) add(findPhase(s.cumulate, name), s.crystalsInCumulate[i]);
-    }
-    return sum;
-}
-
 class FracOnBasalts : public ::testing::TestWithParam<int> {};
 
 // Each component of the whole system (melt, crystals in the magma, cumulate and fluid) against
@@ -82,8 +55,8 @@ double largestDeviation(const RunResult& run, std::initializer_list<std::size_t>
     start[kOxideCount] = run.startingMelt.volatile_.value * 18.0;
     double worst = 0.0;
     for (const auto& step : run.output.steps) {
-        EXPECT_NEAR(totalMass(step.state), 1.0, 1e-9);
-        const auto now = systemComposition(step);
+        EXPECT_NEAR(test::totalMass(step.state), 1.0, 1e-9);
+        const auto now = test::systemComposition(step);
         for (std::size_t k = 0; k <= kOxideCount; ++k) {
             if (start[k] < 0.1 || std::find(skipped.begin(), skipped.end(), k) != skipped.end())
                 continue;
