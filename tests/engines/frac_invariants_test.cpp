@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "FracHarness.h"
+#include "core/NumberFormat.h"
 
 namespace varnodel {
 namespace {
@@ -26,8 +27,8 @@ std::unique_ptr<RunResult> runGlass(const test::ReferenceGlass& glass,
                                     double fe3 = 0.1) {
     RunState state = test::stateWithModels(models);
     TParameters& p = state.settings.parameters;
-    p.calculationStep = 0.05;
-    p.stop.values[Stop::Crystallisation] = 40.0;
+    p.calculationStep = 0.1;
+    p.stop.values[Stop::Crystallisation] = 30.0;
     configure(state);
     RunSnapshot snap = state.snapshot();
     auto result = std::make_unique<RunResult>();
@@ -81,14 +82,15 @@ TEST_P(FracOnBasalts, ClosedSystemConservesMassAndComposition) {
     EXPECT_TRUE(run->output.steps.back().finalStep);
     const double worst = largestDeviation(*run, {});
     EXPECT_LT(worst, 1e-5);
-    RecordProperty("largest_relative_deviation", std::to_string(worst));
+    RecordProperty("largest_relative_deviation", shortestGeneral(worst));
 }
 
 // On a buffer the melt takes oxygen from it (or gives it back) as its Fe3+/Fe2+ follows the
 // temperature and its iron content. The melt's composition is per 100 g of melt, oxygen
 // included, but the masses of the parts do not carry that oxygen, so each oxide of the whole
-// system moves by the oxygen exchanged: up to 2.4e-3 of the oxide (VG-A99, 40% crystallised,
-// about a third of its iron ferric at the end). FeO and Fe2O3 trade iron and are not compared.
+// system moves by the oxygen exchanged: up to 1.3e-3 of the oxide here (VG-A99, 30%
+// crystallised), against 1e-14 with the melt closed for oxygen. FeO and Fe2O3 trade iron and are
+// not compared.
 TEST_P(FracOnBasalts, BufferedSystemConservesMassAndCations) {
     const auto glass = test::referenceGlasses()[static_cast<std::size_t>(GetParam())];
     const auto run = runGlass(glass, kBasaltModels, [](RunState&) {});
@@ -97,7 +99,7 @@ TEST_P(FracOnBasalts, BufferedSystemConservesMassAndCations) {
     ASSERT_EQ(run->outcome, RunOutcome::Completed);
     const double worst = largestDeviation(*run, {Ox::Fe2O3, Ox::FeO});
     EXPECT_LT(worst, 5e-3);
-    RecordProperty("largest_relative_deviation", std::to_string(worst));
+    RecordProperty("largest_relative_deviation", shortestGeneral(worst));
 }
 
 // A run stopped at its first step prints the temperatures as the leader was chosen.
