@@ -32,6 +32,7 @@ double TModel::solveLiquidus(const TAssemblage& assemblage, double lo, double hi
         explicit ResidualMode(bool& f) : flag(f) { flag = true; }
         ~ResidualMode() { flag = false; }
     } mode(residualMode);
+    ++searchId_;
     double T = 0.0;
     bisectTemperature(*this, assemblage, T, tolerance, lo, hi);
     return T;
@@ -124,7 +125,6 @@ std::string bisectionWarning(const TModel& model) {
 
 namespace {
 
-constexpr int kMaxRounds = 101;
 constexpr int kScanSteps = 256;
 
 double residualAt(TModel& model, const TAssemblage& assemblage, double T) {
@@ -137,40 +137,6 @@ double residualAt(TModel& model, const TAssemblage& assemblage, double T) {
 }
 
 }  // namespace
-
-Halving halveBracket(const std::function<double(double)>& f, double tol, double lo, double hi) {
-    double fhi = f(hi);
-    if (fhi == 0.0) return {hi, false, true};
-    int round = 0;
-    bool exactRoot = false;
-    while (true) {
-        ++round;
-        const double mid = (lo + hi) / 2.0;
-        const double fm = f(mid);
-        if (fm == 0.0) {
-            lo = hi = mid;
-            exactRoot = true;
-            break;
-        }
-        if (fhi > 0.0) {
-            if (fm < 0.0) {
-                lo = mid;
-            } else {
-                hi = mid;
-                fhi = fm;
-            }
-        } else {
-            if (fm >= 0.0) {
-                lo = mid;
-            } else {
-                hi = mid;
-                fhi = fm;
-            }
-        }
-        if (lo - hi <= tol || round >= kMaxRounds) break;
-    }
-    return {(lo + hi) / 2.0, lo - hi > tol, exactRoot};
-}
 
 namespace {
 Halving halve(TModel& model, const TAssemblage& assemblage, double tol, double lo, double hi) {

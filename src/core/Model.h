@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -43,6 +44,9 @@ class TModel {
     const std::shared_ptr<RunContext>& sharedContext() const;
     void setContext(std::shared_ptr<RunContext> context) { context_ = std::move(context); }
 
+    // Numbers the liquidus searches of this model; the melt does not change within one.
+    std::uint64_t searchId() const { return searchId_; }
+
     std::string displayName;
     std::string secondName;  // not set by any model
     std::string shortName;   // eight characters, blanks included
@@ -69,6 +73,27 @@ class TModel {
 
   private:
     mutable std::shared_ptr<RunContext> context_;
+    std::uint64_t searchId_ = 0;
+};
+
+// What a model works out from the melt alone (its components, composition terms) kept for the
+// residual evaluations of one liquidus search, which all see the same melt; outside a search it
+// is worked out afresh at every call.
+template <class Value>
+class SearchCache {
+  public:
+    template <class Compute>
+    const Value& get(const TModel& model, Compute compute) {
+        if (!model.residualMode || id_ != model.searchId()) {
+            value_ = compute();
+            id_ = model.residualMode ? model.searchId() : 0;
+        }
+        return value_;
+    }
+
+  private:
+    std::uint64_t id_ = 0;  // no search has id 0
+    Value value_{};
 };
 
 // Gives a model class its clone(): class TModelX : public ModelClone<TModelX, Base> { ... }.
@@ -164,7 +189,41 @@ struct Halving {
     bool exhausted;
     bool exactRoot = false;  // the function was exactly 0 at x
 };
-Halving halveBracket(const std::function<double(double)>& f, double tol, double lo, double hi);
+template <class Function>
+Halving halveBracket(const Function& f, double tol, double lo, double hi) {
+    constexpr int kMaxRounds = 101;
+    double fhi = f(hi);
+    if (fhi == 0.0) return {hi, false, true};
+    int round = 0;
+    bool exactRoot = false;
+    while (true) {
+        ++round;
+        const double mid = (lo + hi) / 2.0;
+        const double fm = f(mid);
+        if (fm == 0.0) {
+            lo = hi = mid;
+            exactRoot = true;
+            break;
+        }
+        if (fhi > 0.0) {
+            if (fm < 0.0) {
+                lo = mid;
+            } else {
+                hi = mid;
+                fhi = fm;
+            }
+        } else {
+            if (fm >= 0.0) {
+                lo = mid;
+            } else {
+                hi = mid;
+                fhi = fm;
+            }
+        }
+        if (lo - hi <= tol || round >= kMaxRounds) break;
+    }
+    return {(lo + hi) / 2.0, lo - hi > tol, exactRoot};
+}
 
 // "Could not reach the target difference ..." warning of a search that used all its rounds.
 std::string bisectionWarning(const TModel& model);

@@ -117,8 +117,11 @@ const LangmuirRow kLangmuir1992      {{8745, 0.0484, -5.25}, std::exp(-1.43), {1
 
 TLangmuirClinopyroxene::Uptake TLangmuirClinopyroxene::uptake(const TAssemblage& assemblage,
                                                               double T) const {
-    Oxides x = meltOf(assemblage).oxides;
-    TMoleConversions().toLangmuirComponents(x);
+    const Oxides& x = melt_.get(*this, [&] {
+        Oxides components = meltOf(assemblage).oxides;
+        TMoleConversions().toLangmuirComponents(components);
+        return components;
+    });
     const double P = assemblage.pressure;
     const LangmuirRow& row = *row_;
     const double dMg = row.mg.at(T, P);

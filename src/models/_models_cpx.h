@@ -70,7 +70,8 @@ class TLangmuirClinopyroxene : public TPyroxeneModel {
     };
     Uptake uptake(const TAssemblage& assemblage, double T) const;
 
-    const LangmuirRow* row_;  // a static table
+    const LangmuirRow* row_;            // a static table
+    mutable SearchCache<Oxides> melt_;  // the Langmuir components
 };
 
 // Langmuir, Klein & Plank (1992), AGU Geophysical Monograph 71: with pressure terms.

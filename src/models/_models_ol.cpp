@@ -228,23 +228,29 @@ void TModelOlivine_Ford1983::Get_Temperature(const TAssemblage& assemblage, doub
     TOlivineCommonForm::Get_Temperature(assemblage, T);
 }
 
+TModelOlivine_Ford1983::Melt TModelOlivine_Ford1983::melt(const TAssemblage& assemblage) {
+    Melt m;
+    m.c = cationFractions(assemblage);
+    const Oxides& c = m.c;
+    const double nm = c[Ox::FeO] + c[Ox::MnO] + c[Ox::MgO] + c[Ox::CaO] + c[Ox::Cr2O3];
+    m.logs = {std::log(1.5 * nm),           std::log(3.0 * c[Ox::SiO2]),
+              std::log(1.0 - c[Ox::Al2O3]), std::log(1.0 - c[Ox::Fe2O3]),
+              std::log(1.0 - c[Ox::CaO]),   std::log(1.0 - c[Ox::Na2O] - c[Ox::K2O]),
+              std::log(1.0 - c[Ox::TiO2]),  std::log(1.0 - c[Ox::P2O5])};
+    return m;
+}
+
 TOlivineCommonForm::Terms TModelOlivine_Ford1983::terms(const TAssemblage& assemblage, double T) {
     if (residualMode && !cacheValid_) {
-        cachedMelt_ = cationFractions(assemblage);
+        cachedMelt_ = melt(assemblage);
         cacheValid_ = true;
     }
-    const Oxides c = residualMode ? cachedMelt_ : cationFractions(assemblage);
-    const double nm = c[Ox::FeO] + c[Ox::MnO] + c[Ox::MgO] + c[Ox::CaO] + c[Ox::Cr2O3];
-    const std::array<double, 8> logs{
-        std::log(1.5 * nm),           std::log(3.0 * c[Ox::SiO2]),
-        std::log(1.0 - c[Ox::Al2O3]), std::log(1.0 - c[Ox::Fe2O3]),
-        std::log(1.0 - c[Ox::CaO]),   std::log(1.0 - c[Ox::Na2O] - c[Ox::K2O]),
-        std::log(1.0 - c[Ox::TiO2]),  std::log(1.0 - c[Ox::P2O5])};
+    const Melt m = residualMode ? cachedMelt_ : melt(assemblage);
     const double P = assemblage.pressure;
-    return {.dFe = std::exp(fordLnD(kFordFe, logs, T, P)),
-            .xFe = c[Ox::FeO],
-            .dMg = std::exp(fordLnD(kFordMg, logs, T, P)),
-            .xMg = c[Ox::MgO]};
+    return {.dFe = std::exp(fordLnD(kFordFe, m.logs, T, P)),
+            .xFe = m.c[Ox::FeO],
+            .dMg = std::exp(fordLnD(kFordMg, m.logs, T, P)),
+            .xMg = m.c[Ox::MgO]};
 }
 
 // --- two-lattice models of Ariskin and Nielsen -------------------------------------------------

@@ -55,7 +55,12 @@ class TModelOlivine_Ford1983 : public ModelClone<TModelOlivine_Ford1983, TOlivin
 
   private:
     // The melt in cation fractions, converted once per liquidus search.
-    Oxides cachedMelt_{};
+    struct Melt {
+        Oxides c{};                    // cation fractions
+        std::array<double, 8> logs{};  // its composition terms, which do not depend on T
+    };
+    static Melt melt(const TAssemblage& assemblage);
+    Melt cachedMelt_{};
     bool cacheValid_ = false;
 };
 

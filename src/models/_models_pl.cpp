@@ -232,10 +232,14 @@ namespace {
 
 // The albite constant is exp((7559 b + 7357 + abPressure) / T - (4.34 b + abIntercept)), the
 // anorthite one exp(5632 / T - (0.5899 b + 2.584)); 2.5 X_Na and 1.67 X_Al are the components.
-PlagioclaseCommonForm::Terms langmuirTerms(const TAssemblage& assemblage, double T,
-                                           double abPressure, double abIntercept) {
+Oxides langmuirComponents(const TAssemblage& assemblage) {
     Oxides x = meltOf(assemblage).oxides;
     TMoleConversions().toLangmuirComponents(x);
+    return x;
+}
+
+PlagioclaseCommonForm::Terms langmuirTerms(const Oxides& x, double T, double abPressure,
+                                           double abIntercept) {
     const double xAl = x[Ox::Al2O3], xNa = x[Ox::Na2O];
     const double b = xAl / (xAl + 1.5 * xNa);
     PlagioclaseCommonForm::Terms t;
@@ -252,7 +256,8 @@ TModelPlagioclase_Weaver_Langmuir1990::TModelPlagioclase_Weaver_Langmuir1990()
 
 PlagioclaseCommonForm::Terms TModelPlagioclase_Weaver_Langmuir1990::terms(
     const TAssemblage& assemblage, double T) const {
-    return langmuirTerms(assemblage, T, 0.0, 5.337);
+    return langmuirTerms(melt_.get(*this, [&] { return langmuirComponents(assemblage); }), T, 0.0,
+                         5.337);
 }
 
 TModelPlagioclase_Langmuir1992::TModelPlagioclase_Langmuir1992()
@@ -260,7 +265,8 @@ TModelPlagioclase_Langmuir1992::TModelPlagioclase_Langmuir1992()
 
 PlagioclaseCommonForm::Terms TModelPlagioclase_Langmuir1992::terms(const TAssemblage& assemblage,
                                                                    double T) const {
-    return langmuirTerms(assemblage, T, 0.0506 * assemblage.pressure, 5.461);
+    return langmuirTerms(melt_.get(*this, [&] { return langmuirComponents(assemblage); }), T,
+                         0.0506 * assemblage.pressure, 5.461);
 }
 
 // --- Quellmark 2001 ------------------------------------------------------------------------

@@ -110,6 +110,9 @@ class TModelPlagioclase_Weaver_Langmuir1990
 
   protected:
     Terms terms(const TAssemblage& assemblage, double T) const override;
+
+  private:
+    mutable SearchCache<Oxides> melt_;  // the Langmuir components
 };
 
 // Langmuir, Klein & Plank (1992), AGU Geophysical Monograph 71, 183-280: Weaver & Langmuir
@@ -121,6 +124,9 @@ class TModelPlagioclase_Langmuir1992
 
   protected:
     Terms terms(const TAssemblage& assemblage, double T) const override;
+
+  private:
+    mutable SearchCache<Oxides> melt_;  // the Langmuir components
 };
 
 // Quellmark (2001): the Weaver & Langmuir (1990) plagioclase recalibrated against the Ford et
