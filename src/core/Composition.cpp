@@ -15,6 +15,19 @@ std::size_t mineralIndex(std::string_view name) {
     return 0;
 }
 
+double compositionNumber(std::size_t mineral, const TAnalysis& molar) {
+    const auto ratio = [](double x, double y) { return x + y > 0.0 ? x / (x + y) : 0.0; };
+    const Oxides& o = molar.oxides;
+    switch (static_cast<Phase>(mineral)) {
+        case Phase::Plagioclase:
+            return ratio(o[Ox::CaO], o[Ox::Na2O]);
+        case Phase::Spinel:
+            return ratio(o[Ox::Cr2O3], o[Ox::Al2O3]);
+        default:
+            return ratio(o[Ox::MgO], o[Ox::FeO]);
+    }
+}
+
 TAnalysis findPhase(const std::vector<TAnalysis>& phases, std::string_view name) {
     for (auto it = phases.rbegin(); it != phases.rend(); ++it)
         if (it->name == name) return *it;

@@ -149,6 +149,11 @@ struct TAnalysis {
 
 inline constexpr std::array<TElement, kTraceCount> TAnalysis::kBlankTraces = blankTraces();
 
+// The number that characterises a mineral (Fo, An, Mg#, Cr#) on its molar composition:
+// CaO/(CaO + Na2O) for plagioclase, Cr2O3/(Cr2O3 + Al2O3) for spinel, MgO/(MgO + FeO) for the
+// others; 0 when both are absent.
+double compositionNumber(std::size_t mineral, const TAnalysis& molar);
+
 // The lists of the volatile and of the trace elements present in the current data; only these
 // take part in mass transfers between phases.
 struct ActiveElements {

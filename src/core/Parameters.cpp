@@ -1,5 +1,6 @@
 #include "core/Parameters.h"
 
+#include <cctype>
 #include <stdexcept>
 
 namespace varnodel {
@@ -10,6 +11,13 @@ double TKdTable::traceKd(std::string_view element, std::string_view mineral) con
     if (e == 0) throw std::invalid_argument("Unknown element \"" + std::string(element) + "\"");
     if (m == 0) throw std::invalid_argument("Unknown mineral \"" + std::string(mineral) + "\"");
     return at(m, e);
+}
+
+bool isFe3FreeBuffer(std::string_view bufferName) {
+    std::string lower(bufferName);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower == "fe3=0";
 }
 
 std::array<TMineralOptions, kPhaseCount> RunSettings::defaultMineralOptions() {

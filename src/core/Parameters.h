@@ -133,6 +133,9 @@ struct TOptions {
     bool operator==(const TOptions&) const = default;
 };
 
+// The "Fe3=0" buffer (any case): a melt without ferric iron, not an fO2 to record.
+bool isFe3FreeBuffer(std::string_view bufferName);
+
 // Everything a run copies at its start.
 struct RunSettings {
     TParameters parameters;

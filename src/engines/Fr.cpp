@@ -45,30 +45,8 @@ bool isOxide(std::size_t mineral) {
     return mineral >= 6;
 }
 
-// The "Fe3=0" buffer asks for a melt without ferric iron, not for an fO2 to record.
-bool isFe3Free(const std::string& buffer) {
-    std::string lower = buffer;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower == "fe3=0";
-}
-
 std::string name(std::size_t mineral) {
     return std::string(kPhases[mineral].name);
-}
-
-// The number that characterises a mineral, on its molar form.
-double compositionNumber(std::size_t mineral, const TAnalysis& a) {
-    const auto ratio = [](double x, double y) { return x + y > 0.0 ? x / (x + y) : 0.0; };
-    const Oxides& o = a.oxides;
-    switch (static_cast<Phase>(mineral)) {
-        case Phase::Plagioclase:
-            return ratio(o[Ox::CaO], o[Ox::Na2O]);
-        case Phase::Spinel:
-            return ratio(o[Ox::Cr2O3], o[Ox::Al2O3]);
-        default:
-            return ratio(o[Ox::MgO], o[Ox::FeO]);
-    }
 }
 
 }  // namespace
@@ -443,7 +421,7 @@ void TFracThread::stepOnce() {
 
 void TFracThread::oxidationBookkeeping() {
     const TParameters& p = settings_.parameters;
-    const bool noFerric = p.bufferMode && isFe3Free(p.bufferModel);
+    const bool noFerric = p.bufferMode && isFe3FreeBuffer(p.bufferModel);
     if (noFerric) return;
     const double T = st_.T[st_.leader];
     const Oxides& o = melt().oxides;

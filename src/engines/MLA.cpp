@@ -62,13 +62,6 @@ std::vector<TModel*> mlaModelsOf(const ModelRegistry& registry, const MlaModels&
     return result;
 }
 
-bool isFe3FreeBuffer(std::string_view bufferName) {
-    std::string lower(bufferName);
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower == "fe3=0";
-}
-
 TMLAThread::TMLAThread(RunSnapshot& snapshot, TAssemblage analysis, MlaModels models,
                        MlaOutput& output, RunReporter& reporter, std::stop_token stop)
     : snap_(snapshot),

@@ -30,9 +30,6 @@ MlaModels mlaSelectedModels(const ModelRegistry& registry);
 std::vector<TModel*> mlaModelsOf(const ModelRegistry& registry, const MlaModels& models,
                                  Phase mineral);
 
-// The "Fe3=0" buffer asks for a melt without ferric iron: it records no fO2 (any case).
-bool isFe3FreeBuffer(std::string_view bufferName);
-
 // The outcome of one model.
 struct MlaModelResult {
     Phase mineral = Phase::Olivine;

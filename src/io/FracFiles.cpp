@@ -8,6 +8,7 @@
 
 #include "core/Model.h"
 #include "core/NumberFormat.h"
+#include "io/ReportLines.h"
 
 namespace varnodel {
 
@@ -31,45 +32,14 @@ std::string fixedWidth(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
 
-bool isFe3Free(const std::string& buffer) {
-    std::string lower;
-    for (char c : buffer)
-        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower == "fe3=0";
-}
-
-// The composition number of a mineral's molar composition, as the engine takes it.
-double compositionNumber(std::size_t mineral, const TAnalysis& a) {
-    const auto ratio = [](double x, double y) { return x + y > 0.0 ? x / (x + y) : 0.0; };
-    const Oxides& o = a.oxides;
-    switch (static_cast<Phase>(mineral)) {
-        case Phase::Plagioclase:
-            return ratio(o[Ox::CaO], o[Ox::Na2O]);
-        case Phase::Spinel:
-            return ratio(o[Ox::Cr2O3], o[Ox::Al2O3]);
-        default:
-            return ratio(o[Ox::MgO], o[Ox::FeO]);
-    }
-}
-
 // (Fe/Mg)olivine / (Fe/Mg)melt from Fo and the melt's molar FeO and MgO.
 double olivineKd(double fo, const TAnalysis& melt) {
     return (1.0 - fo) / fo * (melt.oxides[Ox::MgO] / melt.oxides[Ox::FeO]);
 }
 
 bool oxidationDefined(const TParameters& p, const TAnalysis& melt) {
-    return !(p.bufferMode && isFe3Free(p.bufferModel)) && melt.oxides[Ox::Fe2O3] != 0.0 &&
+    return !(p.bufferMode && isFe3FreeBuffer(p.bufferModel)) && melt.oxides[Ox::Fe2O3] != 0.0 &&
            melt.oxides[Ox::FeO] != 0.0;
-}
-
-std::string h2oCorrectionLine(const std::string& mineral, const TMineralOptions& o) {
-    return "    The correction for the effect of H2O on " + mineral +
-           " liquidus temperature is: dT = - " + number(o.h2oA) + "*H2O(wt%)^" + number(o.h2oB);
-}
-
-std::string pressureCorrectionLine(const std::string& mineral, const TMineralOptions& o) {
-    return "    The correction for the effect of pressure on " + mineral +
-           " liquidus temperature is: " + number(o.pressureSlope) + " deg / kbar";
 }
 
 }  // namespace
@@ -130,19 +100,8 @@ void FracFiles::runHeader(const FracRunInfo& info) {
         if (o.pressureCorrection) r.line(pressureCorrectionLine(label(i), o));
     }
 
-    std::string oxidation = "Fe2O3 in the melt is calculated using ";
-    if (p.equationMode) {
-        oxidation += " the equation (Fe2/Fe3)melt = " + number(p.equationA) + " * Fo + " +
-                     number(p.equationB);
-    } else if (p.fixedRatioMode) {
-        oxidation += "(Fe2/Fe3)melt = " + number(p.fixedRatio);
-    } else if (p.closedSystemMode) {
-        oxidation += " an assumption of closed system for oxygen";
-    } else {
-        oxidation += p.bufferModel + " buffer of oxygen fugacity";
-    }
-    r.line(oxidation);
-    if (p.bufferMode && !isFe3Free(p.bufferModel)) {
+    r.line(oxidationMethodLine(p));
+    if (p.bufferMode && !isFe3FreeBuffer(p.bufferModel)) {
         r.line("   f(O2) is calculated following the model of " + info.oxidationModelName);
         if (p.bufferOffset != 0.0)
             r.line("    deviation from the buffer equals " + number(p.bufferOffset) + " log units");

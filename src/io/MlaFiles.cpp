@@ -4,6 +4,7 @@
 
 #include "core/NumberFormat.h"
 #include "io/OutputFiles.h"
+#include "io/ReportLines.h"
 
 namespace varnodel {
 
@@ -141,28 +142,11 @@ std::vector<std::string> mlaParameterLines(const RunSettings& settings,
         const auto mineral = static_cast<Phase>(i);
         if (mlaModelsOf(registry, models, mineral).empty()) continue;
         const TMineralOptions& o = settings.minerals[i];
-        if (o.h2oCorrection)
-            lines.push_back("    The correction for the effect of H2O on " + abbreviation(mineral) +
-                            " liquidus temperature is: dT = - " + number(o.h2oA) + "*H2O(wt%)^" +
-                            number(o.h2oB));
-        if (o.pressureCorrection)
-            lines.push_back("    The correction for the effect of pressure on " +
-                            abbreviation(mineral) +
-                            " liquidus temperature is: " + number(o.pressureSlope) + " deg / kbar");
+        if (o.h2oCorrection) lines.push_back(h2oCorrectionLine(abbreviation(mineral), o));
+        if (o.pressureCorrection) lines.push_back(pressureCorrectionLine(abbreviation(mineral), o));
     }
 
-    std::string oxidation = "Fe2O3 in the melt is calculated using ";
-    if (p.equationMode) {
-        oxidation += " the equation (Fe2/Fe3)melt = " + number(p.equationA) + " * Fo + " +
-                     number(p.equationB);
-    } else if (p.fixedRatioMode) {
-        oxidation += "(Fe2/Fe3)melt = " + number(p.fixedRatio);
-    } else if (p.closedSystemMode) {
-        oxidation += " an assumption of closed system for oxygen";
-    } else {
-        oxidation += p.bufferModel + " buffer of oxygen fugacity";
-    }
-    lines.push_back(oxidation);
+    lines.push_back(oxidationMethodLine(p));
     if (p.bufferMode) {
         if (!isFe3FreeBuffer(p.bufferModel)) {
             const TModel* model = registry.oxidationModels().getByNameShort(p.oxidationModel);

@@ -1,0 +1,20 @@
+// Lines that the run reports of every calculation share: the liquidus corrections of a mineral
+// and how the melt's Fe2O3 is calculated. Numbers in the shortest general form.
+#pragma once
+
+#include <string>
+
+#include "core/Parameters.h"
+
+namespace varnodel {
+
+// "    The correction for the effect of H2O on <mineral> liquidus temperature is: dT = -
+// a*H2O(wt%)^b"
+std::string h2oCorrectionLine(const std::string& mineral, const TMineralOptions& options);
+// "    The correction for the effect of pressure on <mineral> liquidus temperature is: s deg /
+// kbar"
+std::string pressureCorrectionLine(const std::string& mineral, const TMineralOptions& options);
+// "Fe2O3 in the melt is calculated using " and the oxidation mode of the run.
+std::string oxidationMethodLine(const TParameters& parameters);
+
+}  // namespace varnodel
