@@ -1,6 +1,7 @@
 #include "ModelListing.h"
 
 #include <iomanip>
+#include <sstream>
 #include <string>
 
 namespace varnodel::cli {
@@ -17,10 +18,13 @@ void printHeader(std::ostream& out, const std::string& title) {
 
 void printModel(std::ostream& out, const TModel& model) {
     const auto flag = [](bool on) { return on ? "Y  " : "   "; };
-    out << "  " << std::left << std::setw(kNameWidth) << model.displayName << std::setw(13)
+    std::ostringstream row;
+    row << "  " << std::left << std::setw(kNameWidth) << model.displayName << std::setw(13)
         << ('"' + model.shortName + '"') << flag(model.usesPressure) << flag(model.usesWater)
         << (model.hasTraces ? "Y   " : "    ") << (model.isDefault ? "default" : "");
-    out << '\n';
+    std::string text = row.str();
+    text.erase(text.find_last_not_of(' ') + 1);
+    out << text << '\n';
 }
 
 void printSet(std::ostream& out, const std::string& title, const TSetOfModels& set) {

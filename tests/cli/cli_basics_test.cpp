@@ -71,5 +71,19 @@ TEST(CliModels, ListsEverySetAndModelInRegistrationOrder) {
         expectNext(model->displayName);
 }
 
+TEST(CliModels, RowsShowTheShortNameAndFlags) {
+    const auto result = runCli("models");
+    ASSERT_EQ(result.exitCode, 0);
+    for (const char* row : {
+             "\n  Model                         Short name   P  W  Tr  Default\n",
+             "\n  Ford et al., 1983             \"Ford83  \"   Y         default\n",
+             "\n  Ariskin et al., 1986          \"Arisk86 \"\n",
+             "\n  Beattie, 1993                 \"Beatt93 \"   Y     Y   default\n",
+             "\n  Putirka, 2005 (C-D)           \"Put05cd \"      Y      default\n",
+             "\n  QFM                           \"QFM\"                  default\n",
+         })
+        EXPECT_NE(result.out.find(row), std::string::npos) << row;
+}
+
 }  // namespace
 }  // namespace varnodel
