@@ -22,6 +22,10 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RunOptions fracOptions;
     auto* frac = app.add_subcommand("frac", "Forward fractional crystallisation");
     addRunOptions(*frac, fracOptions);
+    RunOptions mlaOptions;
+    auto* mla = app.add_subcommand(
+        "mla", "Melt liquidus association: liquidus and mineral of every chosen model");
+    addRunOptions(*mla, mlaOptions);
 
     // Name a mistyped command instead of only saying that one is missing.
     const auto isCommand = [&app](const std::string& name) {
@@ -60,6 +64,7 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     if (settings->parsed()) out << defaultSettingsText();
     if (frac->parsed()) return runCalculation("Fractional", fracOptions, out, err);
+    if (mla->parsed()) return runCalculation("MLA", mlaOptions, out, err);
     return kExitOk;
 }
 

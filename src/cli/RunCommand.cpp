@@ -99,6 +99,11 @@ void addRunOptions(CLI::App& command, RunOptions& o) {
                        "Folder and name of the result files (default ./Varnodel_Output)");
     command.add_option("--debug-log", o.debugLog, "Write the diagnostics log to this file");
     command.add_flag("--quiet", o.quiet, "Do not print the main log");
+    command
+        .add_option("--jobs", o.jobs,
+                    "Analyses run in parallel (default: one per hardware thread); the files "
+                    "are the same as with --jobs 1")
+        ->check(CLI::PositiveNumber);
 }
 
 int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& out,
@@ -178,6 +183,8 @@ int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& o
     InterruptWatch interrupt;
     TVarnodelCalcThread dispatcher(mode, state, present, reporter, interrupt.token());
     if (!o.data.empty()) dispatcher.setDataFile(o.data);
+    dispatcher.setJobs(o.jobs > 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency()));
+    dispatcher.setMlaModels(mla.models);
     const bool showProgress = ::isatty(STDERR_FILENO) && state.options.wholeFile;
     if (showProgress) {
         dispatcher.onAnalysis([&err](int k, int n, const std::string& name) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace varnodel {
 
@@ -20,6 +21,40 @@ class NullReporter : public RunReporter {
     void logLine(const std::string&) override {}
     void debugLine(const std::string&) override {}
     void message(const std::string&) override {}
+};
+
+// Keeps every call, to be passed on later in the same order (analyses of a batch that run in
+// parallel report one after the other).
+class BufferedReporter : public RunReporter {
+  public:
+    void logLine(const std::string& line) override { calls_.push_back({Kind::Log, line}); }
+    void debugLine(const std::string& line) override { calls_.push_back({Kind::Debug, line}); }
+    void message(const std::string& text) override { calls_.push_back({Kind::Message, text}); }
+
+    void replay(RunReporter& target) {
+        for (const auto& call : calls_) {
+            switch (call.kind) {
+                case Kind::Log:
+                    target.logLine(call.text);
+                    break;
+                case Kind::Debug:
+                    target.debugLine(call.text);
+                    break;
+                case Kind::Message:
+                    target.message(call.text);
+                    break;
+            }
+        }
+        calls_.clear();
+    }
+
+  private:
+    enum class Kind { Log, Debug, Message };
+    struct Call {
+        Kind kind;
+        std::string text;
+    };
+    std::vector<Call> calls_;
 };
 
 }  // namespace varnodel

@@ -84,14 +84,15 @@ std::string rowTimestamp() {
 }
 
 FracFiles::FracFiles(std::string base, PresentElements present, RunReporter& reporter,
-                     bool exportReady)
+                     OutputSink& sink, bool exportReady)
     : base_(std::move(base)),
       present_(std::move(present)),
       reporter_(reporter),
+      sink_(sink),
       exportReady_(exportReady) {}
 
 void FracFiles::runHeader(const FracRunInfo& info) {
-    report_ = std::make_unique<ReportFile>(base_ + "_calc_param.csv", reporter_);
+    report_ = std::make_unique<ReportFile>(base_ + "_calc_param.csv", reporter_, sink_);
     ReportFile& r = *report_;
     const RunSettings& s = *info.userSettings;
     const TParameters& p = s.parameters;
@@ -364,17 +365,13 @@ void FracFiles::writeMineralRows(const FracRunInfo& info, const FracState& state
     for (std::size_t i = 1; i < kPhaseCount; ++i) {
         if (!state.activeSincePrint[i] || info.models[i] == nullptr) continue;
         const std::string file = base_ + "_" + label(i) + ".csv";
-        std::error_code ec;
-        if (!std::filesystem::exists(file, ec)) {
-            std::string header;
-            for (const auto& oxide : kOxides)
-                header += std::string(oxide.label) + ",";
-            if (present_.h2o) header += std::string(kVolatileName) + ",";
-            for (std::size_t index : present_.traces)
-                header += std::string(kTraces[index - 1].name) + ",";
-            header += "T (C),Melt fraction," + compositionLabel(i) + ",Model,Sample";
-            append(file, header, melt.name);
-        }
+        std::string header;
+        for (const auto& oxide : kOxides)
+            header += std::string(oxide.label) + ",";
+        if (present_.h2o) header += std::string(kVolatileName) + ",";
+        for (std::size_t index : present_.traces)
+            header += std::string(kTraces[index - 1].name) + ",";
+        header += "T (C),Melt fraction," + compositionLabel(i) + ",Model,Sample";
         const TAnalysis crystals = findPhase(state.crystals, kPhases[i].name);
         std::string row = compositionFields(WeightComposition::fromMolar(crystals), present_);
         row += fixedField(state.T[i] - 273.0, 6, 1) + ",";
@@ -382,14 +379,18 @@ void FracFiles::writeMineralRows(const FracRunInfo& info, const FracState& state
         row += fixedField(state.composition[i] * 100.0, 7, 4) + ",";
         row += label(i) + "-" + info.models[i]->displayName + ",";
         row += info.analysisName;
-        append(file, row, melt.name);
+        append(file, row, melt.name, header);
     }
 }
 
-void FracFiles::append(const std::string& file, const std::string& line,
-                       const std::string& sample) {
+void FracFiles::append(const std::string& file, const std::string& line, const std::string& sample,
+                       const std::string& header) {
     try {
-        appendLine(file, line);
+        if (header.empty()) {
+            sink_.appendLine(file, line);
+        } else {
+            sink_.appendLine(file, line, header);
+        }
     } catch (const std::ios_base::failure&) {
         reporter_.message("An error writing to " + base_ + " (from Fr.PrintFileForExport " +
                           "with " + sample + "). Either the file with this name " +

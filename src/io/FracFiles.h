@@ -16,8 +16,9 @@ namespace varnodel {
 class FracFiles : public FracOutput {
   public:
     // `base` is the run's base name (output folder + name + "_FRAC"); `exportReady` says the
-    // export table's header was written.
-    FracFiles(std::string base, PresentElements present, RunReporter& reporter, bool exportReady);
+    // export table's header was written. Lines of files go to `sink`.
+    FracFiles(std::string base, PresentElements present, RunReporter& reporter, OutputSink& sink,
+              bool exportReady);
 
     void runHeader(const FracRunInfo& info) override;
     void startingComposition(const FracRunInfo& info, const TAnalysis& melt) override;
@@ -31,11 +32,14 @@ class FracFiles : public FracOutput {
     std::string exportRow(const FracRunInfo& info, const FracState& state, const TAnalysis& melt,
                           double pressureBar) const;
     void writeMineralRows(const FracRunInfo& info, const FracState& state, const TAnalysis& melt);
-    void append(const std::string& file, const std::string& line, const std::string& sample);
+    // A missing file starts with `header` (when one is given).
+    void append(const std::string& file, const std::string& line, const std::string& sample,
+                const std::string& header = {});
 
     std::string base_;
     PresentElements present_;
     RunReporter& reporter_;
+    OutputSink& sink_;
     bool exportReady_;
     std::unique_ptr<ReportFile> report_;
 };

@@ -1,5 +1,6 @@
 #include "io/OutputFiles.h"
 
+#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -46,15 +47,13 @@ void appendLine(const fs::path& file, const std::string& line) {
     out.close();
 }
 
-ReportFile::ReportFile(const fs::path& file, RunReporter& reporter)
-    : file_(file), reporter_(reporter) {
-    out_.exceptions(std::ios::failbit | std::ios::badbit);
-    out_.open(file, std::ios::trunc | std::ios::binary);
+ReportFile::ReportFile(const fs::path& file, RunReporter& reporter, OutputSink& sink)
+    : file_(file), reporter_(reporter), sink_(sink) {
+    sink_.createFile(file_);
 }
 
 void ReportFile::line(const std::string& text) {
-    out_ << text << '\n';
-    out_.flush();
+    sink_.appendLine(file_, text);
     reporter_.logLine(text);
 }
 

@@ -3,12 +3,12 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
 #include "core/Parameters.h"
 #include "core/RunReporter.h"
+#include "io/OutputSink.h"
 
 namespace varnodel {
 
@@ -28,14 +28,15 @@ void appendLine(const std::filesystem::path& file, const std::string& line);
 // The parameter report (base + "_calc_param.csv"): each line goes to the file and to the log.
 class ReportFile {
   public:
-    // Creates (or empties) the file; throws std::ios_base::failure when it cannot.
-    ReportFile(const std::filesystem::path& file, RunReporter& reporter);
+    // Creates (or empties) the file; a sink that writes at once throws std::ios_base::failure
+    // when it cannot.
+    ReportFile(const std::filesystem::path& file, RunReporter& reporter, OutputSink& sink);
     void line(const std::string& text);
 
   private:
     std::filesystem::path file_;
-    std::ofstream out_;
     RunReporter& reporter_;
+    OutputSink& sink_;
 };
 
 }  // namespace varnodel

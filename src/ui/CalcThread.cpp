@@ -1,8 +1,13 @@
 #include "ui/CalcThread.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include "core/Errors.h"
 #include "engines/Fr.h"
 #include "io/FracFiles.h"
+#include "io/MlaFiles.h"
 #include "io/OutputFiles.h"
 
 namespace varnodel {
@@ -14,13 +19,16 @@ TVarnodelCalcThread::TVarnodelCalcThread(std::string mode, const RunState& state
       state_(state),
       present_(std::move(present)),
       reporter_(reporter),
-      stop_(std::move(stop)) {}
+      stop_(std::move(stop)),
+      mlaModels_(mlaSelectedModels(state.registry())) {}
 
 DispatchResult TVarnodelCalcThread::execute() {
     DispatchResult result;
     try {
         if (mode_ == "Fractional") {
             fractional(result);
+        } else if (mode_ == "MLA") {
+            mla(result);
         } else {
             pendingError_ = "Unknown calculation \"" + mode_ + "\"";
             result.notStarted = true;
@@ -69,24 +77,148 @@ void TVarnodelCalcThread::fractional(DispatchResult& result) {
         result.notStarted = true;
         return;
     }
-    const auto samples = compositions();
-    for (std::size_t k = 0; k < samples.size(); ++k) {
-        TAssemblage analysis = samples[k];
+    std::vector<TAssemblage> samples = compositions();
+    for (TAssemblage& analysis : samples) {
         // Each analysis runs on the window's pressure path; its own stop targets only when the
         // run takes them from the data file.
         analysis.pressureBlock = state_.composition.pressureBlock;
         analysis.hasStopBlock = analysis.hasStopBlock && state_.options.stopFromFile;
-        if (onAnalysis_)
-            onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), analysis.name);
+    }
+    runBatch(
+        samples,
+        [this, &base](TAssemblage analysis, RunReporter& reporter, OutputSink& sink,
+                      std::stop_token stop) {
+            RunSnapshot snapshot = state_.snapshot();
+            FracFiles files(base, present_, reporter, sink, true);
+            TFracThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
+            return engine.run();
+        },
+        result);
+}
 
-        RunSnapshot snapshot = state_.snapshot();
-        FracFiles files(base, present_, reporter_, true);
-        TFracThread engine(snapshot, std::move(analysis), files, reporter_, stop_);
-        const RunOutcome outcome = engine.run();
+void TVarnodelCalcThread::runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
+                                   DispatchResult& result) {
+    if (jobs_ > 1 && samples.size() > 1) {
+        runInParallel(samples, run, result);
+        return;
+    }
+    DirectSink disk;
+    for (std::size_t k = 0; k < samples.size(); ++k) {
+        if (onAnalysis_)
+            onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
+        const RunOutcome outcome = run(samples[k], reporter_, disk, stop_);
         ++result.analyses;
         if (outcome == RunOutcome::Failed) ++result.failed;
         if (stop_.stop_requested()) throw ETTerminate();
     }
+}
+
+void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
+                                        const AnalysisRun& run, DispatchResult& result) {
+    struct Slot {
+        BufferedReporter reporter;
+        BufferedSink sink;
+        RunOutcome outcome = RunOutcome::Completed;
+        bool ran = false;
+        bool done = false;
+    };
+    std::vector<Slot> slots(samples.size());
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::size_t next = 0;
+    unsigned workersLeft = std::min<unsigned>(jobs_, static_cast<unsigned>(samples.size()));
+    // The user's interrupt, or a result file that could not be written, stops every engine.
+    std::stop_source abort;
+    std::stop_callback forward(stop_, [&abort] { abort.request_stop(); });
+
+    const auto worker = [&] {
+        while (true) {
+            std::size_t k = 0;
+            {
+                std::lock_guard lock(mutex);
+                k = next++;
+            }
+            if (k >= slots.size()) break;
+            Slot& slot = slots[k];
+            if (!abort.stop_requested()) {
+                slot.outcome = run(samples[k], slot.reporter, slot.sink, abort.get_token());
+                slot.ran = true;
+            }
+            std::lock_guard lock(mutex);
+            slot.done = true;
+            finished.notify_all();
+        }
+        std::lock_guard lock(mutex);
+        --workersLeft;
+        finished.notify_all();
+    };
+    std::vector<std::jthread> workers;
+    for (unsigned w = workersLeft; w > 0; --w)
+        workers.emplace_back(worker);
+
+    // Everything an analysis wrote goes out once it and all before it have ended.
+    DirectSink disk;
+    for (std::size_t k = 0; k < slots.size(); ++k) {
+        {
+            std::unique_lock lock(mutex);
+            finished.wait(lock, [&] { return slots[k].done || workersLeft == 0; });
+        }
+        Slot& slot = slots[k];
+        if (!slot.done || !slot.ran) break;
+        if (onAnalysis_)
+            onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
+        slot.reporter.replay(reporter_);
+        try {
+            slot.sink.replay(disk);
+        } catch (const std::ios_base::failure&) {
+            reporter_.message("An error writing to " + result.baseName +
+                              ". Either the file with this name is opened in another program, or "
+                              "there is a disk problem. Calculation aborted.");
+            slot.outcome = RunOutcome::Failed;
+            abort.request_stop();
+        }
+        ++result.analyses;
+        if (slot.outcome == RunOutcome::Failed) ++result.failed;
+        if (abort.stop_requested() && !stop_.stop_requested()) break;
+    }
+    abort.request_stop();
+    workers.clear();  // joins
+    if (stop_.stop_requested()) throw ETTerminate();
+}
+
+void TVarnodelCalcThread::mla(DispatchResult& result) {
+    const std::string base = baseName(state_.options, "_MLA");
+    result.baseName = base;
+    const RunState& s = state_;
+    if (!prepareFiles(base, mlaResultsHeader(s.registry(), mlaModels_, present_))) {
+        result.notStarted = true;
+        return;
+    }
+    try {
+        writeMlaParameterReport(base, reporter_, s.settings, s.registry(), mlaModels_,
+                                s.composition.pressureBlock.pressure);
+    } catch (const std::exception&) {
+        pendingError_ = "Cannot open file for export " + base +
+                        ". Check if the file is open in another program.";
+        result.notStarted = true;
+        return;
+    }
+    // Each sample takes the place of the current composition in turn, at the window's pressure
+    // (the one the parameter report names); the run state itself is never changed.
+    std::vector<TAssemblage> samples = compositions();
+    for (TAssemblage& analysis : samples)
+        analysis.pressureBlock = s.composition.pressureBlock;
+    runBatch(
+        samples,
+        [this, &base](TAssemblage analysis, RunReporter& reporter, OutputSink& sink,
+                      std::stop_token stop) {
+            RunSnapshot snapshot = state_.snapshot();
+            MlaFiles files(base, present_, reporter, sink);
+            TMLAThread engine(snapshot, std::move(analysis), mlaModels_, files, reporter,
+                              std::move(stop));
+            return engine.run();
+        },
+        result);
 }
 
 }  // namespace varnodel

@@ -9,7 +9,10 @@
 #include <string>
 
 #include "core/RunReporter.h"
+#include "engines/Fr.h"
+#include "engines/MLA.h"
 #include "io/CompositionText.h"
+#include "io/OutputSink.h"
 #include "models/RunState.h"
 
 namespace varnodel {
@@ -24,8 +27,8 @@ struct DispatchResult {
 
 class TVarnodelCalcThread {
   public:
-    // `mode` is "Fractional" (the other calculations follow). The run state is only read; each
-    // analysis runs on its own snapshot of it.
+    // `mode` is "Fractional" or "MLA" (the other calculations follow). The run state is only read;
+    // each analysis runs on its own snapshot of it.
     TVarnodelCalcThread(std::string mode, const RunState& state, PresentElements present,
                         RunReporter& reporter, std::stop_token stop = {});
 
@@ -35,11 +38,26 @@ class TVarnodelCalcThread {
     void onAnalysis(std::function<void(int, int, const std::string&)> callback) {
         onAnalysis_ = std::move(callback);
     }
+    // Analyses run in parallel on this many threads; their logs and rows are still written in
+    // analysis order, each analysis's log in one piece.
+    void setJobs(unsigned jobs) { jobs_ = jobs == 0 ? 1 : jobs; }
+
+    // The models the "MLA" calculation evaluates; by default those marked selected.
+    void setMlaModels(MlaModels models) { mlaModels_ = std::move(models); }
 
     DispatchResult execute();
 
   private:
+    // One analysis of a batch: runs its engine, reporting to `reporter` and writing to `sink`.
+    using AnalysisRun = std::function<RunOutcome(TAssemblage analysis, RunReporter& reporter,
+                                                 OutputSink& sink, std::stop_token stop)>;
+
     void fractional(DispatchResult& result);
+    void mla(DispatchResult& result);
+    void runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
+                  DispatchResult& result);
+    void runInParallel(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
+                       DispatchResult& result);
     // Old files deleted and the export table's header written; false (with the pending error
     // text set) when that failed.
     bool prepareFiles(const std::string& base, const std::string& header);
@@ -52,6 +70,8 @@ class TVarnodelCalcThread {
     std::stop_token stop_;
     std::filesystem::path dataFile_;
     std::function<void(int, int, const std::string&)> onAnalysis_;
+    unsigned jobs_ = 1;
+    MlaModels mlaModels_;
     std::string pendingError_;
 };
 

@@ -219,6 +219,26 @@ TEST_F(CliFrac, DefaultSettingsReproduceADefaultRun) {
     EXPECT_EQ(read("a_FRAC_calc_param.csv"), read("b_FRAC_calc_param.csv"));
 }
 
+TEST_F(CliFrac, ParallelAnalysesWriteTheSameFiles) {
+    std::string more = kGlasses;
+    more += "BHVO-2G,49.3,2.79,13.6,11.3,0.17,7.13,11.4,2.40,0.51,0.27,0.04,0\n";
+    more += "GOR132-G,45.5,0.29,11.0,10.2,0.17,22.4,8.5,0.80,0.03,0.02,0.34,0\n";
+    write("four.csv", more);
+    const auto one = frac("--data four.csv --jobs 1 --output one --debug-log one.log");
+    const auto two = frac("--data four.csv --jobs 2 --output two --debug-log two.log");
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    ASSERT_EQ(two.exitCode, 0) << two.err;
+    EXPECT_EQ(one.out, two.out);  // each analysis's log in one piece, in analysis order
+    EXPECT_EQ(read("one.log"), read("two.log"));
+    const auto strip = [](const std::string& table) {
+        return std::regex_replace(table, std::regex(R"(,\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"), "");
+    };
+    for (const char* suffix : {"_FRAC.csv", "_FRAC_Olv.csv", "_FRAC_calc_param.csv"})
+        EXPECT_EQ(strip(read(std::string("one") + suffix)),
+                  strip(read(std::string("two") + suffix)))
+            << suffix;
+}
+
 TEST_F(CliFrac, InterruptEndsTheBatchAfterTheCurrentAnalysis) {
     std::string many = "Name,SiO2,TiO2,Al2O3,FeOt,MnO,MgO,CaO,Na2O,K2O,P2O5,Cr2O3,H2O\n";
     for (int k = 1; k <= 20; ++k)
@@ -228,9 +248,10 @@ TEST_F(CliFrac, InterruptEndsTheBatchAfterTheCurrentAnalysis) {
     write("slow.toml",
           "[models]\nolivine = \"Ford83\"\nplagioclase = \"Langm92\"\n[run]\n"
           "step = 0.01\n[stop]\ncondition = \"crystallisation\"\nvalue = 60\n");
-    const std::string command = "cd '" + dir_.string() + "' && ('" + VARNODEL_CLI_PATH +
-                                "' frac --settings slow.toml --data many.csv --quiet 2>err.txt & "
-                                "pid=$!; sleep 1; kill -INT $pid; wait $pid; echo $? > rc.txt)";
+    const std::string command =
+        "cd '" + dir_.string() + "' && ('" + VARNODEL_CLI_PATH +
+        "' frac --settings slow.toml --data many.csv --quiet --jobs 1 2>err.txt & "
+        "pid=$!; sleep 1; kill -INT $pid; wait $pid; echo $? > rc.txt)";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(read("rc.txt"), "130\n");
     EXPECT_NE(read("err.txt").find("Calculations terminated"), std::string::npos);

@@ -70,13 +70,15 @@ TEST_F(OutputFilesTest, UnwritableTargetThrows) {
     fs::create_directory(folder_ / "t.csv");  // a directory where the file should be
     EXPECT_THROW(appendLine(folder_ / "t.csv", "row"), std::ios_base::failure);
     test::RecordingReporter reporter;
-    EXPECT_THROW(ReportFile(folder_ / "t.csv", reporter), std::ios_base::failure);
+    DirectSink sink;
+    EXPECT_THROW(ReportFile(folder_ / "t.csv", reporter, sink), std::ios_base::failure);
 }
 
 TEST_F(OutputFilesTest, ReportLinesGoToTheFileAndTheLog) {
     test::RecordingReporter reporter;
+    DirectSink sink;
     {
-        ReportFile report(folder_ / "r.csv", reporter);
+        ReportFile report(folder_ / "r.csv", reporter, sink);
         report.line("");
         report.line("Modelling Crystallisation");
     }
@@ -84,6 +86,35 @@ TEST_F(OutputFilesTest, ReportLinesGoToTheFileAndTheLog) {
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "\nModelling Crystallisation\n");
     EXPECT_EQ(reporter.log, (std::vector<std::string>{"", "Modelling Crystallisation"}));
+}
+
+TEST_F(OutputFilesTest, BufferedSinkWritesLaterInTheSameOrder) {
+    BufferedSink buffer;
+    buffer.appendLine(folder_ / "t.csv", "old");
+    buffer.createFile(folder_ / "t.csv");
+    buffer.appendLine(folder_ / "t.csv", "1");
+    buffer.appendLine(folder_ / "u.csv", "2");
+    EXPECT_FALSE(fs::exists(folder_ / "t.csv"));
+    DirectSink disk;
+    buffer.replay(disk);
+    std::ifstream t(folder_ / "t.csv"), u(folder_ / "u.csv");
+    std::string a((std::istreambuf_iterator<char>(t)), std::istreambuf_iterator<char>());
+    std::string b((std::istreambuf_iterator<char>(u)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(a, "1\n");
+    EXPECT_EQ(b, "2\n");
+}
+
+TEST(BufferedReporter, PassesCallsOnInOrder) {
+    BufferedReporter buffer;
+    buffer.logLine("a");
+    buffer.message("m");
+    buffer.debugLine("d");
+    buffer.logLine("b");
+    test::RecordingReporter target;
+    buffer.replay(target);
+    EXPECT_EQ(target.log, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(target.debug, (std::vector<std::string>{"d"}));
+    EXPECT_EQ(target.messages, (std::vector<std::string>{"m"}));
 }
 
 }  // namespace

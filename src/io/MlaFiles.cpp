@@ -1,0 +1,189 @@
+#include "io/MlaFiles.h"
+
+#include <filesystem>
+
+#include "core/NumberFormat.h"
+#include "io/OutputFiles.h"
+
+namespace varnodel {
+
+namespace {
+
+constexpr double kCelsius = 273.0;
+
+std::string abbreviation(Phase mineral) {
+    return std::string(phaseInfo(mineral).abbreviation);
+}
+
+std::string trimmed(std::string_view text) {
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return std::string(text);
+}
+
+std::string number(double v) {
+    return shortestGeneral(v);
+}
+
+// A mineral as the models write it (oxides and H2O in wt%, traces in wt%) in the units of the
+// result tables.
+WeightComposition weightOfMineral(const TAnalysis& mineral) {
+    WeightComposition c;
+    c.oxides = mineral.oxides;
+    c.h2o = mineral.volatile_.value;
+    for (std::size_t i = 0; i < kTraceCount; ++i)
+        c.tracesPpm[i] = mineral.traces[i].value * 10000.0;
+    c.notDetermined = mineral.notDetermined;
+    return c;
+}
+
+}  // namespace
+
+MlaFiles::MlaFiles(std::string base, PresentElements present, RunReporter& reporter,
+                   OutputSink& sink)
+    : base_(std::move(base)), present_(std::move(present)), reporter_(reporter), sink_(sink) {}
+
+void MlaFiles::startingComposition(const std::string& sample, const TAnalysis& melt) {
+    reporter_.logLine("");
+    reporter_.logLine(sample);
+    reporter_.logLine(std::string(9, ' ') + labelLine(present_));
+    reporter_.logLine(std::string(9, ' ') +
+                      valueLine(WeightComposition::fromMolar(melt), present_));
+}
+
+void MlaFiles::mineralRow(const MlaMineralRow& row) {
+    const std::string file = base_ + "_" + abbreviation(row.mineral) + ".csv";
+    append(file, mlaMineralFileRow(row, present_), row.sample, "PrintMineralFiles",
+           mlaMineralHeader(row.mineral, present_));
+}
+
+void MlaFiles::resultRow(const MlaResultRow& row) {
+    append(base_ + ".csv", mlaResultsRow(row, present_), row.sample, "PrintFileForExport");
+}
+
+void MlaFiles::append(const std::string& file, const std::string& line, const std::string& sample,
+                      const char* writer, const std::string& header) {
+    try {
+        if (header.empty()) {
+            sink_.appendLine(file, line);
+        } else {
+            sink_.appendLine(file, line, header);
+        }
+    } catch (const std::ios_base::failure&) {
+        reporter_.message("An error writing to " + base_ + " (from MLA." + writer + " " + "with " +
+                          sample + "). Either the file with this name " +
+                          "is opened in another program, or there is a disk problem. " +
+                          "Calculation aborted.");
+        throw;
+    }
+}
+
+std::string mlaResultsHeader(const ModelRegistry& registry, const MlaModels& models,
+                             const PresentElements& present) {
+    std::string header = compositionHeader(present, ",") + "P(kbar),log(fO2),Pcalc,H2Ocalc,";
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        const auto mineral = static_cast<Phase>(i);
+        const std::string label = trimmed(phaseInfo(mineral).compositionLabel);
+        for (const TModel* model : mlaModelsOf(registry, models, mineral))
+            header += "T " + model->shortName + "," + label + " " + model->shortName + ",";
+    }
+    return header + "Sample";
+}
+
+std::string mlaMineralHeader(Phase mineral, const PresentElements& present) {
+    return compositionHeader(present, ",") + "T (C)," +
+           std::string(phaseInfo(mineral).compositionLabel) + ",Model," + "Sample";
+}
+
+std::string mlaResultsRow(const MlaResultRow& row, const PresentElements& present) {
+    const WeightComposition c = WeightComposition::fromMolar(row.melt);
+    std::string text;
+    for (std::size_t k = 0; k < kOxideCount; ++k)
+        text += c.notDetermined[k] ? "-1.00," : fixedField(c.oxides[k], 7, 4) + ",";
+    if (present.h2o) text += row.h2oNotDetermined ? "-1," : fixedField(c.h2o, 7, 4) + ",";
+    for (std::size_t index : present.traces)
+        text += fixedField(c.tracesPpm[index - 1], 5, 1) + ",";
+    text += fixedField(row.pressureBar / 1000.0, 7, 3) + ",";
+    text += row.oxygen + ",";
+    text += fixedField(row.estimatedPressure, 7, 3) + ",";
+    text +=
+        row.estimatedH2O < 0.0 ? "-1," : fixedField(row.estimatedH2O * kVolatileMass, 7, 4) + ",";
+    for (const MlaModelResult& m : row.models) {
+        text += m.failed
+                    ? "-1,-1,"
+                    : fixedText(m.T - kCelsius, 5, 2) + "," + fixedText(m.X * 100.0, 5, 2) + ",";
+    }
+    return text + row.sample;
+}
+
+std::string mlaMineralFileRow(const MlaMineralRow& row, const PresentElements& present) {
+    return compositionFields(weightOfMineral(row.composition), present) +
+           fixedField(row.T - kCelsius, 6, 1) + "," + fixedField(row.X, 7, 4) + "," +
+           abbreviation(row.mineral) + "-" + row.model->shortName + "," + row.sample;
+}
+
+std::vector<std::string> mlaParameterLines(const RunSettings& settings,
+                                           const ModelRegistry& registry, const MlaModels& models,
+                                           double pressureKbar) {
+    const TParameters& p = settings.parameters;
+    std::vector<std::string> lines{"Estimation of Melt liquidus assemblage",
+                                   "Minerals and models chosen for calculations are:"};
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        const auto mineral = static_cast<Phase>(i);
+        const std::vector<TModel*> chosen = mlaModelsOf(registry, models, mineral);
+        if (chosen.empty()) continue;
+        std::string line = "   " + registry.mineralSet(mineral).displayName + ": ";
+        for (std::size_t k = 0; k < chosen.size(); ++k)
+            line += (k == 0 ? "" : ", ") + chosen[k]->displayName;
+        lines.push_back(line);
+    }
+    for (std::size_t i = 1; i < kPhaseCount; ++i) {
+        const auto mineral = static_cast<Phase>(i);
+        if (mlaModelsOf(registry, models, mineral).empty()) continue;
+        const TMineralOptions& o = settings.minerals[i];
+        if (o.h2oCorrection)
+            lines.push_back("    The correction for the effect of H2O on " + abbreviation(mineral) +
+                            " liquidus temperature is: dT = - " + number(o.h2oA) + "*H2O(wt%)^" +
+                            number(o.h2oB));
+        if (o.pressureCorrection)
+            lines.push_back("    The correction for the effect of pressure on " +
+                            abbreviation(mineral) +
+                            " liquidus temperature is: " + number(o.pressureSlope) + " deg / kbar");
+    }
+
+    std::string oxidation = "Fe2O3 in the melt is calculated using ";
+    if (p.equationMode) {
+        oxidation += " the equation (Fe2/Fe3)melt = " + number(p.equationA) + " * Fo + " +
+                     number(p.equationB);
+    } else if (p.fixedRatioMode) {
+        oxidation += "(Fe2/Fe3)melt = " + number(p.fixedRatio);
+    } else if (p.closedSystemMode) {
+        oxidation += " an assumption of closed system for oxygen";
+    } else {
+        oxidation += p.bufferModel + " buffer of oxygen fugacity";
+    }
+    lines.push_back(oxidation);
+    if (p.bufferMode) {
+        if (!isFe3FreeBuffer(p.bufferModel)) {
+            const TModel* model = registry.oxidationModels().getByNameShort(p.oxidationModel);
+            lines.push_back("  following the model of " +
+                            (model != nullptr ? model->displayName : p.oxidationModel));
+        }
+        if (p.bufferOffset != 0.0)
+            lines.push_back("    deviation from the buffer equals " + number(p.bufferOffset) +
+                            " log units");
+    }
+    lines.push_back("Pressure = " + number(pressureKbar) + " kbar");
+    return lines;
+}
+
+void writeMlaParameterReport(const std::string& base, RunReporter& reporter,
+                             const RunSettings& settings, const ModelRegistry& registry,
+                             const MlaModels& models, double pressureKbar) {
+    DirectSink disk;  // written before the first sample starts
+    ReportFile report(base + "_calc_param.csv", reporter, disk);
+    for (const std::string& line : mlaParameterLines(settings, registry, models, pressureKbar))
+        report.line(line);
+}
+
+}  // namespace varnodel

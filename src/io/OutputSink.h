@@ -1,0 +1,52 @@
+// Where the lines of result files go: straight to disk, or into a buffer that a batch running
+// analyses in parallel writes out later, in analysis order.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace varnodel {
+
+class OutputSink {
+  public:
+    virtual ~OutputSink() = default;
+    // Creates the file, or empties it.
+    virtual void createFile(const std::filesystem::path& file) = 0;
+    // Appends one line (without its line break), creating the file when missing.
+    virtual void appendLine(const std::filesystem::path& file, const std::string& line) = 0;
+    // The same, but a file that is missing when the line is written starts with `header`.
+    virtual void appendLine(const std::filesystem::path& file, const std::string& line,
+                            const std::string& header) = 0;
+};
+
+// Writes at once; throws std::ios_base::failure when a file cannot be written.
+class DirectSink : public OutputSink {
+  public:
+    void createFile(const std::filesystem::path& file) override;
+    void appendLine(const std::filesystem::path& file, const std::string& line) override;
+    void appendLine(const std::filesystem::path& file, const std::string& line,
+                    const std::string& header) override;
+};
+
+// Keeps every operation, to be written later in the same order.
+class BufferedSink : public OutputSink {
+  public:
+    void createFile(const std::filesystem::path& file) override;
+    void appendLine(const std::filesystem::path& file, const std::string& line) override;
+    void appendLine(const std::filesystem::path& file, const std::string& line,
+                    const std::string& header) override;
+    // Writes what was kept into `target`, in order, and forgets it.
+    void replay(OutputSink& target);
+
+  private:
+    struct Operation {
+        std::filesystem::path file;
+        std::string line;
+        std::string header;  // written first when the file is missing; empty: none
+        bool create;
+    };
+    std::vector<Operation> operations_;
+};
+
+}  // namespace varnodel
