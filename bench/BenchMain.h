@@ -7,5 +7,6 @@ namespace varnodel::bench {
 void registerLiquidusBenchmarks();
 void registerForwardRunBenchmarks();
 void registerBatchBenchmarks();
+void registerMlaBenchmarks();
 
 }  // namespace varnodel::bench

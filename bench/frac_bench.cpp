@@ -10,6 +10,7 @@
 #include "engines/Fr.h"
 #include "io/FracFiles.h"
 #include "io/OutputFiles.h"
+#include "io/OutputSink.h"
 
 namespace varnodel::bench {
 
@@ -41,7 +42,8 @@ void forwardRun(benchmark::State& bench, bool withFiles) {
     std::uint64_t evaluations = 0;
     for (auto _ : bench) {
         RunSnapshot snapshot = state.snapshot();
-        FracFiles files(base, present, quiet, true);
+        DirectSink disk;
+        FracFiles files(base, present, quiet, disk, true);
         NoFracOutput none;
         FracOutput& output = withFiles ? static_cast<FracOutput&>(files) : none;
         TFracThread engine(snapshot, vg2, output, quiet);

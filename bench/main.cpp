@@ -8,8 +8,7 @@ int main(int argc, char** argv) {
     varnodel::bench::registerLiquidusBenchmarks();
     varnodel::bench::registerForwardRunBenchmarks();
     varnodel::bench::registerBatchBenchmarks();
-    // The melt liquidus association of every registered model for one analysis is measured
-    // here once its engine (engines/MLA) is part of the program.
+    varnodel::bench::registerMlaBenchmarks();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
