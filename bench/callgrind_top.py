@@ -21,10 +21,10 @@ def main():
     top = int(sys.argv[2]) if len(sys.argv) > 2 else 15
     names = {}
 
-    def resolve(spec):
-        m = NAME.match(spec)
+    def resolve(text):
+        m = NAME.match(text)
         if not m:
-            return spec
+            return text
         if m.group(2) is not None:
             names[m.group(1)] = m.group(2)
         return names[m.group(1)]
