@@ -1,12 +1,13 @@
-# The two commands of the README: `make run` and `make test`. Both install the Debian packages the
-# build needs (only those that are missing), configure and build with the CMake presets.
+# The two commands of the README: `make run` and `make test` (and `make bench`, the speed). They
+# install the Debian packages the build needs (only those that are missing), configure and build
+# with the CMake presets.
 
 PACKAGES := cmake ninja-build g++ make pkg-config clang-format \
             libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libtomlplusplus-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CLI := build/release/src/cli/varnodel-cli
 
-.PHONY: all deps build run test format clean
+.PHONY: all deps build run test bench format clean
 
 all: build
 
@@ -42,6 +43,13 @@ test: deps
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan
 	ctest --preset asan
+
+# The benchmarks (bench/) on the optimised build; pass options through BENCH_ARGS, e.g.
+# make bench BENCH_ARGS='--benchmark_filter=ForwardRun --benchmark_repetitions=5'
+bench: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release
+	build/release/bench/varnodel_bench $(BENCH_ARGS)
 
 format:
 	find src tests $$(ls -d bench 2>/dev/null) -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i

@@ -1,0 +1,15 @@
+#include <benchmark/benchmark.h>
+
+#include "BenchMain.h"
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    varnodel::bench::registerLiquidusBenchmarks();
+    varnodel::bench::registerForwardRunBenchmarks();
+    varnodel::bench::registerBatchBenchmarks();
+    varnodel::bench::registerMlaBenchmarks();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
