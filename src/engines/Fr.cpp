@@ -107,6 +107,7 @@ void TFracThread::setUp() {
 
     oxidation_.configure(p, snap_.registry->bufferTable());
     scaleParameters();
+    printDecision_ = PrintDecision(settings_.parameters);
 
     for (std::size_t i = 1; i < kPhaseCount; ++i) {
         st_.fractionation[i] = settings_.minerals[i].fractionation / 100.0;
@@ -522,10 +523,13 @@ void TFracThread::updateCompositions() {
 std::optional<TAnalysis> TFracThread::equilibriumComposition(std::size_t i) {
     // Olivine from the chosen exchange coefficient at the corrected temperature, or the
     // mineral's own model at the temperature it gave.
-    TModelOlivine_Kd kdModel;
     const bool byKd = settings_.parameters.olivineKdModelOption && i == 1;
-    if (byKd) kdModel.setContext(snap_.registry->sharedContext());
-    TModel& m = byKd ? kdModel : *model(i);
+    std::optional<TModelOlivine_Kd> kdModel;
+    if (byKd) {
+        kdModel.emplace();
+        kdModel->setContext(snap_.registry->sharedContext());
+    }
+    TModel& m = byKd ? *kdModel : *model(i);
     double value = 0.0;
     try {
         m.Get_Mineral_Composition(analysis_, value, byKd ? st_.T[i] : st_.modelT[i]);

@@ -9,7 +9,7 @@ namespace varnodel {
 
 class PrintDecision {
   public:
-    // `parameters` as scaled by the engine (fractions, not %).
+    // `parameters` as scaled by the engine (fractions, not %); a copy is kept.
     explicit PrintDecision(const TParameters& parameters) : parameters_(parameters) {}
 
     // Tests the step after its bookkeeping; `requested` is a print asked for during the step.
@@ -17,7 +17,7 @@ class PrintDecision {
     bool decide(const FracState& state, bool requested);
 
   private:
-    const TParameters& parameters_;
+    TParameters parameters_;
     double lastTemperature_ = 0.0;
     PerPhase<double> lastComposition_{};
     double lastCrystallisationMark_ = 0.0;
