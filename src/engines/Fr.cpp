@@ -9,6 +9,7 @@
 
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
+#include "engines/RunErrors.h"
 #include "models/LiquidusCorrection.h"
 #include "models/MeltProperties.h"
 #include "models/TModelOlivine_Kd.h"
@@ -360,22 +361,8 @@ RunOutcome TFracThread::run() {
         reporter_.message("No minerals left in calculations with " + sample +
                           ". Calculation aborted.");
         outcome = RunOutcome::Failed;
-    } catch (const EFloatingPointError& e) {
-        reporter_.debugLine(e.what());
-        std::string text = "A floating point math error with " + sample + ". Calculation aborted.";
-        if (!errorText.empty()) text += " " + errorText;
-        errorText.clear();
-        reporter_.message(text);
-        outcome = RunOutcome::Failed;
-    } catch (const std::ios_base::failure&) {
-        reporter_.message("A Input/Output error with " + sample + ". Calculation aborted.");
-        outcome = RunOutcome::Failed;
-    } catch (const std::filesystem::filesystem_error&) {
-        reporter_.message("A Input/Output error with " + sample + ". Calculation aborted.");
-        outcome = RunOutcome::Failed;
-    } catch (const std::bad_alloc&) {
-        reporter_.message("A dynamic memory allocation or invalid pointer operation error with " +
-                          sample + ". Calculation aborted.");
+    } catch (...) {
+        if (!reportRunError(std::current_exception(), sample, snap_.context(), reporter_)) throw;
         outcome = RunOutcome::Failed;
     }
     if (!errorText.empty()) {

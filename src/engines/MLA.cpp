@@ -7,6 +7,7 @@
 
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
+#include "engines/RunErrors.h"
 #include "models/LiquidusCorrection.h"
 #include "models/_models_H2O.h"
 
@@ -346,28 +347,11 @@ RunOutcome TMLAThread::run() {
         if (!errorText.empty()) reporter_.message(errorText + ". Analysis " + sample);
         errorText.clear();
         outcome = RunOutcome::Failed;
-    } catch (const EFloatingPointError& e) {
-        reporter_.debugLine(e.what());
-        std::string text = "A floating point math error with " + sample + ". Calculation aborted.";
-        if (!errorText.empty()) text += " " + errorText;
-        errorText.clear();
-        reporter_.message(text);
-        outcome = RunOutcome::Failed;
-    } catch (const std::ios_base::failure&) {
-        // Only the writers do input and output; they said what failed.
-        outcome = RunOutcome::Failed;
-    } catch (const std::filesystem::filesystem_error&) {
-        reporter_.message("A Input/Output error with " + sample + ". Calculation aborted.");
-        outcome = RunOutcome::Failed;
-    } catch (const std::bad_alloc&) {
-        reporter_.message("A dynamic memory allocation or invalid pointer operation error with " +
-                          sample + ". Calculation aborted.");
-        outcome = RunOutcome::Failed;
-    } catch (const std::logic_error& e) {
-        // An index out of range and the like: the invalid pointer operation of the message list.
-        reporter_.debugLine(e.what());
-        reporter_.message("A dynamic memory allocation or invalid pointer operation error with " +
-                          sample + ". Calculation aborted.");
+    } catch (...) {
+        if (!reportRunError(std::current_exception(), sample, snap_.context(), reporter_)) {
+            p.equationA = userEquationA;
+            throw;
+        }
         outcome = RunOutcome::Failed;
     }
     p.equationA = userEquationA;

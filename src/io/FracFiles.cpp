@@ -345,16 +345,9 @@ void FracFiles::writeMineralRows(const FracRunInfo& info, const FracState& state
 void FracFiles::append(const std::string& file, const std::string& line, const std::string& sample,
                        const std::string& header) {
     try {
-        if (header.empty()) {
-            sink_.appendLine(file, line);
-        } else {
-            sink_.appendLine(file, line, header);
-        }
+        sink_.appendLine(file, line, header);
     } catch (const std::ios_base::failure&) {
-        reporter_.message("An error writing to " + base_ + " (from Fr.PrintFileForExport " +
-                          "with " + sample + "). Either the file with this name " +
-                          "is opened in another program, or there is a disk problem. Calculation "
-                          "aborted.");
+        reporter_.message(writeErrorMessage(base_, "Fr.PrintFileForExport", sample));
         throw;
     }
 }

@@ -65,16 +65,9 @@ void MlaFiles::resultRow(const MlaResultRow& row) {
 void MlaFiles::append(const std::string& file, const std::string& line, const std::string& sample,
                       const char* writer, const std::string& header) {
     try {
-        if (header.empty()) {
-            sink_.appendLine(file, line);
-        } else {
-            sink_.appendLine(file, line, header);
-        }
+        sink_.appendLine(file, line, header);
     } catch (const std::ios_base::failure&) {
-        reporter_.message("An error writing to " + base_ + " (from MLA." + writer + " " + "with " +
-                          sample + "). Either the file with this name " +
-                          "is opened in another program, or there is a disk problem. " +
-                          "Calculation aborted.");
+        reporter_.message(writeErrorMessage(base_, std::string("MLA.") + writer, sample));
         throw;
     }
 }

@@ -47,6 +47,13 @@ void appendLine(const fs::path& file, const std::string& line) {
     out.close();
 }
 
+std::string writeErrorMessage(const std::string& base, const std::string& writer,
+                              const std::string& sample) {
+    return "An error writing to " + base + " (from " + writer + " with " + sample +
+           "). Either the file with this name is opened in another program, or there is a disk "
+           "problem. Calculation aborted.";
+}
+
 ReportFile::ReportFile(const fs::path& file, RunReporter& reporter, OutputSink& sink)
     : file_(file), reporter_(reporter), sink_(sink) {
     sink_.createFile(file_);

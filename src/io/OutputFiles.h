@@ -25,6 +25,11 @@ void deleteOldResults(const std::string& base, const std::filesystem::path& keep
 // missing. Throws std::ios_base::failure when the file cannot be opened or written.
 void appendLine(const std::filesystem::path& file, const std::string& line);
 
+// The message of a row that could not be written: `writer` names the writing routine
+// ("Fr.PrintFileForExport", ...), `sample` the record it wrote for.
+std::string writeErrorMessage(const std::string& base, const std::string& writer,
+                              const std::string& sample);
+
 // The parameter report (base + "_calc_param.csv"): each line goes to the file and to the log.
 class ReportFile {
   public:

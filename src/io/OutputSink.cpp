@@ -20,7 +20,7 @@ void DirectSink::appendLine(const std::filesystem::path& file, const std::string
 void DirectSink::appendLine(const std::filesystem::path& file, const std::string& line,
                             const std::string& header) {
     std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) varnodel::appendLine(file, header);
+    if (!header.empty() && !std::filesystem::exists(file, ec)) varnodel::appendLine(file, header);
     varnodel::appendLine(file, line);
 }
 

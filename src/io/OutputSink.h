@@ -15,7 +15,8 @@ class OutputSink {
     virtual void createFile(const std::filesystem::path& file) = 0;
     // Appends one line (without its line break), creating the file when missing.
     virtual void appendLine(const std::filesystem::path& file, const std::string& line) = 0;
-    // The same, but a file that is missing when the line is written starts with `header`.
+    // The same, but a file that is missing when the line is written starts with `header` (when
+    // it is not empty).
     virtual void appendLine(const std::filesystem::path& file, const std::string& line,
                             const std::string& header) = 0;
 };

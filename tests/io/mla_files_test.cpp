@@ -294,7 +294,9 @@ TEST_F(MlaFilesTest, ARowThatCannotBeWrittenNamesTheWriterAndTheSample) {
     EXPECT_EQ(reporter_.messages, expected);
 }
 
-TEST_F(MlaFilesTest, ARunWhoseFilesCannotBeWrittenEndsWithOneMessage) {
+// The writer names the file it could not write; the run then ends as an input/output error, as
+// a forward run does.
+TEST_F(MlaFilesTest, ARunWhoseFilesCannotBeWrittenEndsAsAnInputOutputError) {
     RunState state;
     MlaModels models;
     models[0] = {0};
@@ -306,9 +308,11 @@ TEST_F(MlaFilesTest, ARunWhoseFilesCannotBeWrittenEndsWithOneMessage) {
     start.phases = {glass.melt};
     TMLAThread engine(snapshot, start, models, files, reporter_);
     EXPECT_EQ(engine.run(), RunOutcome::Failed);
-    ASSERT_EQ(reporter_.messages.size(), 1u);
+    ASSERT_EQ(reporter_.messages.size(), 2u);
     EXPECT_NE(reporter_.messages[0].find("(from MLA.PrintMineralFiles with " + glass.name),
               std::string::npos);
+    EXPECT_EQ(reporter_.messages[1],
+              "A Input/Output error with " + glass.name + ". Calculation aborted.");
 }
 
 TEST_F(MlaFilesTest, TheParameterReportGoesToTheFileAndTheLog) {

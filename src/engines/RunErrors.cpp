@@ -1,0 +1,41 @@
+#include "engines/RunErrors.h"
+
+#include <filesystem>
+#include <ios>
+#include <new>
+#include <stdexcept>
+
+#include "core/Errors.h"
+
+namespace varnodel {
+
+bool reportRunError(std::exception_ptr error, const std::string& sample, RunContext& context,
+                    RunReporter& reporter) {
+    const std::string memory =
+        "A dynamic memory allocation or invalid pointer operation error with " + sample +
+        ". Calculation aborted.";
+    try {
+        std::rethrow_exception(error);
+    } catch (const EFloatingPointError& e) {
+        reporter.debugLine(e.what());
+        std::string text = "A floating point math error with " + sample + ". Calculation aborted.";
+        if (!context.errorText.empty()) text += " " + context.errorText;
+        context.errorText.clear();
+        reporter.message(text);
+    } catch (const std::ios_base::failure&) {
+        reporter.message("A Input/Output error with " + sample + ". Calculation aborted.");
+    } catch (const std::filesystem::filesystem_error&) {
+        reporter.message("A Input/Output error with " + sample + ". Calculation aborted.");
+    } catch (const std::bad_alloc&) {
+        reporter.message(memory);
+    } catch (const std::logic_error& e) {
+        // An index out of range and the like: the invalid pointer operation of the list.
+        reporter.debugLine(e.what());
+        reporter.message(memory);
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace varnodel
