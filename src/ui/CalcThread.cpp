@@ -171,9 +171,9 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
         try {
             slot.sink.replay(disk);
         } catch (const std::ios_base::failure&) {
-            reporter_.message("An error writing to " + result.baseName +
-                              ". Either the file with this name is opened in another program, or "
-                              "there is a disk problem. Calculation aborted.");
+            const std::string writer =
+                mode_ == "MLA" ? "MLA.PrintFileForExport" : "Fr.PrintFileForExport";
+            reporter_.message(writeErrorMessage(result.baseName, writer, samples[k].name));
             slot.outcome = RunOutcome::Failed;
             abort.request_stop();
         }
