@@ -21,7 +21,8 @@ void printModel(std::ostream& out, const TModel& model) {
     std::ostringstream row;
     row << "  " << std::left << std::setw(kNameWidth) << model.displayName << std::setw(13)
         << ('"' + model.shortName + '"') << flag(model.usesPressure) << flag(model.usesWater)
-        << (model.hasTraces ? "Y   " : "    ") << (model.isDefault ? "default" : "");
+        << (model.hasTraces ? "Y   " : "    ") << (model.isDefault ? "default" : "")
+        << (model.unavailable.empty() ? "" : "  (not available)");
     std::string text = row.str();
     text.erase(text.find_last_not_of(' ') + 1);
     out << text << '\n';

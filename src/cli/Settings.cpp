@@ -549,6 +549,7 @@ void Reader::readMineral(const toml::table& table, const std::string& path, std:
                 const TModel* model = findModel(registry_.traceModels(), value);
                 if (model == nullptr)
                     fail(key, node.source(), "unknown trace-element model \"" + value + "\"");
+                if (!model->unavailable.empty()) fail(key, node.source(), model->unavailable);
                 if (!model->forMineral[m])
                     fail(key, node.source(),
                          "the trace-element model \"" + value + "\" does not apply to " +

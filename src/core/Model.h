@@ -62,6 +62,9 @@ class TModel {
     std::array<bool, kTraceCount> forTrace{};    // trace i (1-37) at i - 1
     double bufferA = 0.0;
     double bufferB = 0.0;
+    // Why a run cannot use this model; empty when it can. Such a model keeps its place in its
+    // set (the order of a set is part of the settings and reports) but is refused when chosen.
+    std::string unavailable;
 
   protected:
     TModel(const TModel&) = default;

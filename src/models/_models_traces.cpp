@@ -112,7 +112,11 @@ void TModelTrace_Blundy_Wood1991::get_Trace(TAssemblage& assemblage, double T) {
 // --- Kinzler et al. 1990 ------------------------------------------------------------------
 
 TModelTrace_Kinzler1990::TModelTrace_Kinzler1990()
-    : ModelClone("Kinzler et al, 1990", "Kinzl90 ", Phase::Olivine, {kNi}) {}
+    : ModelClone("Kinzler et al, 1990", "Kinzl90 ", Phase::Olivine, {kNi}) {
+    unavailable =
+        "Ni partitioning after Kinzler et al, 1990 is not available; choose Kd or "
+        "Beattie, 1993 for Ni in olivine";
+}
 
 void TModelTrace_Kinzler1990::get_Trace(TAssemblage& assemblage, double) {
     if (!phasesPresent(assemblage, Phase::Olivine,
@@ -120,11 +124,9 @@ void TModelTrace_Kinzler1990::get_Trace(TAssemblage& assemblage, double) {
         return;
     if (!assignedHere(Phase::Olivine, kNi)) return;
     // The melt-composition terms of this model (the regular-solution activity of Ni in the melt)
-    // are not built yet. Ending the run is safer than writing a Ni content into the olivine that
-    // does not come from the published model.
-    context().errorText =
-        "Ni partitioning after Kinzler et al, 1990 is not available; choose Kd or Beattie, 1993 "
-        "for Ni in olivine";
+    // are not built. The settings refuse the choice; a caller that assigns it anyway ends its run
+    // here rather than write a Ni content that does not come from the published model.
+    context().errorText = unavailable;
     throw FatalError(context().errorText);
 }
 

@@ -81,6 +81,7 @@ TEST(CliModels, RowsShowTheShortNameAndFlags) {
              "\n  Beattie, 1993                 \"Beatt93 \"   Y     Y   default\n",
              "\n  Putirka, 2005 (C-D)           \"Put05cd \"      Y      default\n",
              "\n  QFM                           \"QFM\"                  default\n",
+             "\n  Kinzler et al, 1990           \"Kinzl90 \"         Y     (not available)\n",
          })
         EXPECT_NE(result.out.find(row), std::string::npos) << row;
 }

@@ -464,6 +464,9 @@ INSTANTIATE_TEST_SUITE_P(
                   ":2:11: run.density: unknown model \"Bottinga, Weill 1972\""},
         ErrorCase{"[minerals.spinel]\ntraces = { La = \"Nobody00\" }\n",
                   ":2:17: minerals.spinel.traces.La: unknown trace-element model \"Nobody00\""},
+        ErrorCase{"[minerals.olivine]\ntraces = { Ni = \"Kinzl90\" }\n",
+                  ":2:17: minerals.olivine.traces.Ni: Ni partitioning after Kinzler et al, 1990 "
+                  "is not available; choose Kd or Beattie, 1993 for Ni in olivine"},
         ErrorCase{"[mla]\nplagioclase = [\"*\", \"Nobody, 1900\"]\n",
                   ":2:21: mla.plagioclase: unknown model \"Nobody, 1900\""},
         ErrorCase{"[mla]\nolivine = \"*\"\n", ":2:11: mla.olivine: expected an array, got a text"},

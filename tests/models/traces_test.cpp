@@ -8,6 +8,7 @@
 
 #include "core/Errors.h"
 #include "core/MoleConversions.h"
+#include "models/RunState.h"
 #include "models/_models_traces.h"
 #include "support/ReferenceGlasses.h"
 
@@ -216,7 +217,13 @@ TEST(TraceModels, KinzlerEndsTheRunRatherThanWriteAnUnpublishedNi) {
     EXPECT_TRUE(model.context().errorText.empty());
     model.context().settings.minerals[kOl].traceChoices[kNi - 1] = "Kinzl90 ";
     EXPECT_THROW(model.get_Trace(a, 1473.0), FatalError);
-    EXPECT_FALSE(model.context().errorText.empty());
+    EXPECT_EQ(model.context().errorText, model.unavailable);
+}
+
+TEST(TraceModels, OnlyKinzlerIsUnavailable) {
+    RunState state;
+    for (const auto& model : state.registry().traceModels().models)
+        EXPECT_EQ(model->unavailable.empty(), model->shortName != "Kinzl90 ") << model->displayName;
 }
 
 TEST(TraceModels, TraceKdLooksUpByExactElementAndMineralNames) {
