@@ -112,7 +112,7 @@ CLI::Validator wholeNumber(double min, double max) {
             text = shortestGeneral(value);
             return {};
         },
-        "INT");
+        "");
 }
 
 const char* resultSuffix(const std::string& mode) {
@@ -141,6 +141,7 @@ void addRunOptions(CLI::App& command, RunOptions& o) {
     command
         .add_option("--analysis", o.analysis, "Run only this analysis of the data file (1-based)")
         ->transform(wholeNumber(1, std::numeric_limits<int>::max()))
+        ->type_name("N")
         ->needs(data);
     command.add_option("--settings", o.settings, "Settings file (see: varnodel-cli settings)");
     command.add_option("--set", o.overrides, "Override one setting: KEY=VALUE (repeatable)");
@@ -152,14 +153,16 @@ void addRunOptions(CLI::App& command, RunOptions& o) {
             [](const std::string& text) -> std::string {
                 return text.empty() ? "an empty path names no file" : "";
             },
-            "PATH"));
+            ""))
+        ->type_name("PATH");
     command.add_option("--debug-log", o.debugLog, "Write the diagnostics log to this file");
     command.add_flag("--quiet", o.quiet, "Do not print the main log");
     command
         .add_option("--jobs", o.jobs,
                     "Analyses run in parallel (default: one per hardware thread); the files "
                     "are the same as with --jobs 1")
-        ->transform(wholeNumber(1, kMaxJobs));
+        ->transform(wholeNumber(1, kMaxJobs))
+        ->type_name("N");
 }
 
 int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& out,
