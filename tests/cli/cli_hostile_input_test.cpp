@@ -125,29 +125,17 @@ TEST_P(CliHostileDataFiles, AreRefusedNamingThePlaceWithExitCode2) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliHostileDataFiles,
-    ::testing::Values(
-        RefusedFile{"empty", "", "bad.csv: the file is empty"},
-        RefusedFile{"header only", kHeader, "bad.csv: no data rows below the header"},
-        RefusedFile{"binary",
-                    bytes("\x7f"
-                          "ELF\x02\x01\x01\0\0\0,;|\t\n"),
-                    "bad.csv:1: a NUL byte: this is not a text file"},
-        RefusedFile{"UTF-16",
-                    bytes("\xFF\xFEN\0a\0m\0e\0\t\0S\0i\0O\0"
-                          "2\0"),
-                    "bad.csv: the file is UTF-16 text; save it as UTF-8 text"},
-        RefusedFile{"no separator", "Name SiO2 MgO CaO FeO Na2O\nA 50 8 11 9 2\n",
-                    "bad.csv:1: the header needs at least 20 characters and a tab, \",\", "
-                    "\";\" or \"|\" between its column names"},
-        RefusedFile{"no MgO column", "Name,SiO2,TiO2,Al2O3,FeOt,CaO\nA,50,1,14,9,11\n",
-                    "bad.csv:1: the header has no column for MgO"},
-        RefusedFile{"tabs in a comma file",
-                    kHeader + "A\t50.81\t1.85\t14.06\t11.84\t0.22\t6.71\t11.12\t2.62\t0.19\n",
-                    "bad.csv: its one data row is not usable: a row needs at least 7 "
-                    "characters, the fields of the header and SiO2, MgO, CaO and FeO + Fe2O3 "
-                    "above 0"},
-        RefusedFile{"no line ends", kGlasses + std::string((std::size_t{1} << 20) + 1, '1'),
-                    "bad.csv:4: the line is longer than 1048576 characters"}));
+    ::testing::Values(RefusedFile{"empty", "", "bad.csv: the file is empty"},
+                      RefusedFile{"binary",
+                                  bytes("\x7f"
+                                        "ELF\x02\x01\x01\0\0\0,;|\t\n"),
+                                  "bad.csv:1: a NUL byte: this is not a text file"},
+                      RefusedFile{"no MgO column",
+                                  "Name,SiO2,TiO2,Al2O3,FeOt,CaO\nA,50,1,14,9,11\n",
+                                  "bad.csv:1: the header has no column for MgO"},
+                      RefusedFile{"no line ends",
+                                  kGlasses + std::string((std::size_t{1} << 20) + 1, '1'),
+                                  "bad.csv:4: the line is longer than 1048576 characters"}));
 
 TEST_F(CliHostile, AMissingOrFolderDataFileIsNamed) {
     fs::create_directory(dir_ / "folder.csv");
@@ -266,22 +254,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         OptionCase{"--data glasses.csv --jobs 0",
                    "--jobs: \"0\" is not a whole number from 1 to 1024"},
-        OptionCase{"--data glasses.csv --jobs -1",
-                   "--jobs: \"-1\" is not a whole number from 1 to 1024"},
         OptionCase{"--data glasses.csv --jobs 100000",
                    "--jobs: \"100000\" is not a whole number from 1 to 1024"},
         OptionCase{"--data glasses.csv --jobs abc",
                    "--jobs: \"abc\" is not a whole number from 1 to 1024"},
-        OptionCase{"--data glasses.csv --jobs 1.5",
-                   "--jobs: \"1.5\" is not a whole number from 1 to 1024"},
-        OptionCase{"--data glasses.csv --jobs ''",
-                   "--jobs: \"\" is not a whole number from 1 to 1024"},
         OptionCase{"--data glasses.csv --analysis 0",
                    "--analysis: \"0\" is not a whole number from 1 to 2147483647"},
-        OptionCase{"--data glasses.csv --analysis -2",
-                   "--analysis: \"-2\" is not a whole number from 1 to 2147483647"},
-        OptionCase{"--data glasses.csv --analysis first",
-                   "--analysis: \"first\" is not a whole number from 1 to 2147483647"},
         OptionCase{"--data glasses.csv --analysis 99999999999",
                    "--analysis: \"99999999999\" is not a whole number from 1 to 2147483647"},
         OptionCase{"--data glasses.csv --analysis 3",
