@@ -63,6 +63,12 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         printModels(out, registry);
     }
     if (settings->parsed()) out << defaultSettingsText();
+    // What these print is their whole product (`varnodel-cli settings > my.toml`): a full disk
+    // must not pass for success.
+    if ((models->parsed() || settings->parsed()) && !out.flush()) {
+        err << "varnodel-cli: the output could not be written\n";
+        return kExitRunError;
+    }
     if (frac->parsed()) return runCalculation("Fractional", fracOptions, out, err);
     if (mla->parsed()) return runCalculation("MLA", mlaOptions, out, err);
     return kExitOk;

@@ -4,14 +4,17 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <fstream>
+#include <limits>
 #include <stop_token>
 #include <thread>
 
 #include "App.h"
 #include "Settings.h"
 #include "core/Errors.h"
+#include "core/NumberFormat.h"
 #include "core/RunReporter.h"
 #include "io/AnalysesFile.h"
 #include "io/OutputFiles.h"
@@ -79,6 +82,51 @@ class InterruptWatch {
     std::jthread watcher_;
 };
 
+// A broken pipe on stdout (`varnodel-cli frac ... | head`) must not kill a run halfway through
+// its result files: while a calculation runs, SIGPIPE is ignored, the log that cannot be
+// written is dropped, and the run completes.
+class IgnoreBrokenPipe {
+  public:
+    IgnoreBrokenPipe() : previous_(std::signal(SIGPIPE, SIG_IGN)) {}
+    ~IgnoreBrokenPipe() { std::signal(SIGPIPE, previous_); }
+    IgnoreBrokenPipe(const IgnoreBrokenPipe&) = delete;
+    IgnoreBrokenPipe& operator=(const IgnoreBrokenPipe&) = delete;
+
+  private:
+    void (*previous_)(int);
+};
+
+// More threads than this is never faster and can exhaust the process's threads.
+constexpr double kMaxJobs = 1024;
+
+// A whole number from `min` to `max` (surrounding blanks allowed), rewritten as plain digits
+// for CLI11 to convert; anything else is named in the error.
+CLI::Validator wholeNumber(double min, double max) {
+    const std::string range = "from " + shortestGeneral(min) + " to " + shortestGeneral(max);
+    return CLI::Validator(
+        [min, max, range](std::string& text) -> std::string {
+            double value = 0.0;
+            if (!parseNumber(text, value) || value != std::floor(value) || value < min ||
+                value > max)
+                return "\"" + text + "\" is not a whole number " + range;
+            text = shortestGeneral(value);
+            return {};
+        },
+        "");
+}
+
+const char* resultSuffix(const std::string& mode) {
+    if (mode == "Fractional") return "_FRAC";
+    if (mode == "Reverse") return "_REV";
+    if (mode == "MLA") return "_MLA";
+    return "_IRL";
+}
+
+bool sameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
+}
+
 const char* tabCaption(const std::string& mode) {
     if (mode == "Fractional") return "Crystallisation";
     if (mode == "Reverse") return "Reverse Crystallisation";
@@ -89,25 +137,37 @@ const char* tabCaption(const std::string& mode) {
 }  // namespace
 
 void addRunOptions(CLI::App& command, RunOptions& o) {
-    command.add_option("--data", o.data, "Data file of analyses (.csv, .dat, .frac)");
+    auto* data = command.add_option("--data", o.data, "Data file of analyses (.csv, .dat, .frac)");
     command
         .add_option("--analysis", o.analysis, "Run only this analysis of the data file (1-based)")
-        ->check(CLI::PositiveNumber);
+        ->transform(wholeNumber(1, std::numeric_limits<int>::max()))
+        ->type_name("N")
+        ->needs(data);
     command.add_option("--settings", o.settings, "Settings file (see: varnodel-cli settings)");
     command.add_option("--set", o.overrides, "Override one setting: KEY=VALUE (repeatable)");
-    command.add_option("--output", o.output,
-                       "Folder and name of the result files (default ./Varnodel_Output)");
+    command
+        .add_option("--output", o.output,
+                    "Folder and name of the result files (default ./Varnodel_Output); a folder "
+                    "alone takes the default name")
+        ->check(CLI::Validator(
+            [](const std::string& text) -> std::string {
+                return text.empty() ? "an empty path names no file" : "";
+            },
+            ""))
+        ->type_name("PATH");
     command.add_option("--debug-log", o.debugLog, "Write the diagnostics log to this file");
     command.add_flag("--quiet", o.quiet, "Do not print the main log");
     command
         .add_option("--jobs", o.jobs,
                     "Analyses run in parallel (default: one per hardware thread); the files "
                     "are the same as with --jobs 1")
-        ->check(CLI::PositiveNumber);
+        ->transform(wholeNumber(1, kMaxJobs))
+        ->type_name("N");
 }
 
 int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& out,
                    std::ostream& err) {
+    const IgnoreBrokenPipe brokenPipe;
     RunState state;
     MlaChoice mla = MlaChoice::selectedIn(state.registry());
     try {
@@ -119,21 +179,52 @@ int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& o
         return kExitUsage;
     }
 
-    // Where the results go: the folder of --output and its name without extension.
+    // Where the results go: the folder of --output and its name without extension; a folder
+    // alone (an existing one, or a path ending in "/") takes the default name.
     if (!o.output.empty()) {
         const fs::path target(o.output);
-        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
         std::error_code ec;
+        const bool folderOnly = !target.has_filename() || fs::is_directory(target, ec);
+        const fs::path folder = folderOnly                 ? target
+                                : target.has_parent_path() ? target.parent_path()
+                                                           : fs::path(".");
         if (!fs::is_directory(folder, ec)) {
-            err << "varnodel-cli: the output folder " << folder.string() << " does not exist\n";
+            err << "varnodel-cli: the output folder " << folder.string()
+                << (fs::exists(folder, ec) ? " is not a folder\n" : " does not exist\n");
             return kExitUsage;
         }
-        state.options.outputDirectory = target.has_parent_path() ? folder.string() : "";
-        state.options.outputName = target.stem().string();
+        if (folderOnly) {
+            state.options.outputDirectory = folder.string();
+        } else {
+            state.options.outputDirectory = target.has_parent_path() ? folder.string() : "";
+            state.options.outputName = target.stem().string();
+        }
         if (state.options.outputName.empty()) {
             err << "varnodel-cli: --output " << o.output << " names no file\n";
             return kExitUsage;
         }
+    }
+
+    // Files the user gave that the run would overwrite or delete: refused before anything is
+    // written. (The data file among the old results is refused by the dispatcher.)
+    const std::string base = baseName(state.options, resultSuffix(mode));
+    if (!o.debugLog.empty()) {
+        const fs::path log(o.debugLog);
+        const std::string clash = sameFile(log, o.data)       ? "is the data file"
+                                  : sameFile(log, o.settings) ? "is the settings file"
+                                  : isOldResult(base, log)
+                                      ? "would be deleted as an old result of " + base + ".csv"
+                                      : "";
+        if (!clash.empty()) {
+            err << "varnodel-cli: --debug-log " << o.debugLog << ' ' << clash
+                << ": choose another name\n";
+            return kExitUsage;
+        }
+    }
+    if (!o.settings.empty() && isOldResult(base, o.settings)) {
+        err << "varnodel-cli: the settings file " << o.settings << " would be deleted as an old "
+            << "result of " << base << ".csv: choose another output name\n";
+        return kExitUsage;
     }
 
     std::ofstream debugFile;
@@ -156,7 +247,13 @@ int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& o
             return kExitUsage;
         }
         const AnalysesData loaded = loadAnalysesFile(data, tabCaption(mode), reporter);
+        for (const auto& warning : loaded.warnings)
+            err << "varnodel-cli: warning: " << warning << '\n';
+        if (loaded.warningCount > loaded.warnings.size())
+            err << "varnodel-cli: warning: " << o.data << ": "
+                << loaded.warningCount - loaded.warnings.size() << " more warnings\n";
         if (loaded.analyses.empty()) {
+            if (!loaded.problem.empty()) err << "varnodel-cli: " << loaded.problem << '\n';
             err << "varnodel-cli: no analysis of " << o.data << " can be used\n";
             return kExitUsage;
         }
@@ -194,12 +291,14 @@ int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& o
     const DispatchResult result = dispatcher.execute();
     if (showProgress) err << "\r\033[K" << std::flush;
     out.flush();
+    if (!out) err << "varnodel-cli: warning: the main log could not be written to the output\n";
 
     if (result.interrupted) {
         err << "Calculations terminated\n";
         return 130;
     }
-    if (result.notStarted) return kExitRunError;
+    // The result files could not be prepared where --output (or --data) points: nothing ran.
+    if (result.notStarted) return kExitUsage;
     if (!o.quiet)
         err << "varnodel-cli: results in " << result.baseName << ".csv, " << result.baseName
             << "_calc_param.csv and " << result.baseName << "_<mineral>.csv\n";

@@ -20,7 +20,7 @@ struct RunOptions {
     std::string output;    // "File for output...": folder and name (extension dropped)
     std::string debugLog;  // diagnostics log file
     bool quiet = false;    // no main log on stdout
-    unsigned jobs = 0;     // analyses run in parallel; 0: one per hardware thread
+    unsigned jobs = 0;     // analyses run in parallel (1 to 1024); 0: one per hardware thread
 };
 
 void addRunOptions(CLI::App& command, RunOptions& options);

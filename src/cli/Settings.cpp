@@ -322,9 +322,17 @@ class Reader {
 };
 
 std::string Reader::where(const std::string& key, const toml::source_region& region) const {
+    // A node parsed from an override carries the override as its source.
+    if (region.path &&
+        std::any_of(overrides_.begin(), overrides_.end(),
+                    [&region](const Override& o) { return o.origin == *region.path; }))
+        return *region.path;
     for (auto it = overrides_.rbegin(); it != overrides_.rend(); ++it) {
         const std::string& set = it->key;
-        if (key == set || key.starts_with(set + ".") || key.starts_with(set + "["))
+        // The override's own key, a key inside the value it sets, or a table its dotted key
+        // opened (`--set bogus.key=1` makes the table "bogus", which has no place in a file).
+        if (key == set || key.starts_with(set + ".") || key.starts_with(set + "[") ||
+            (set.starts_with(key + ".") && region.begin.line == 0))
             return it->origin;
     }
     std::string text = source_;
@@ -427,7 +435,14 @@ void Reader::readComposition(const toml::table& table, Draft& draft) {
     const std::string path = "composition";
     checkKeys(table, path, {"name", "pressure", "oxides", "H2O", "traces", "host_fo", "final_feo"});
     TAssemblage& composition = draft.composition;
-    if (const auto* node = table.get("name")) composition.name = text(*node, path + ".name");
+    if (const auto* node = table.get("name")) {
+        composition.name = text(*node, path + ".name");
+        // The name ends every row of the result tables: a line break would split the row.
+        if (std::any_of(composition.name.begin(), composition.name.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
+            fail(path + ".name", node->source(),
+                 "a name cannot hold a line break, a tab or another control character");
+    }
     if (const auto* node = table.get("pressure"))
         composition.pressureBlock.pressure = number(*node, path + ".pressure", kInitialPressure);
 

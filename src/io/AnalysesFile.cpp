@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <limits>
 #include <optional>
+#include <string_view>
 
 #include "core/NumberFormat.h"
 
@@ -135,6 +137,67 @@ void logNotCompatible(const std::string& fileName, const std::string& tabCaption
     reporter.logLine("Please, see Varnodel manual for details");
 }
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+enum class LineEnd { Line, EndOfFile, TooLong, NulByte };
+
+// One line of `in` without its end. "\n", "\r\n" and a lone "\r" (text saved on the classic Mac
+// OS, and still by some spreadsheet exports) all end a line. Reading stops at a NUL byte or
+// when the line grows past kMaxDataLine, so that binary data or an endless stream is refused
+// instead of filling the memory.
+LineEnd readLine(std::istream& in, std::string& line) {
+    using Traits = std::char_traits<char>;
+    line.clear();
+    std::streambuf* buffer = in.rdbuf();
+    if (buffer == nullptr) return LineEnd::EndOfFile;
+    bool any = false;
+    for (auto c = buffer->sbumpc(); !Traits::eq_int_type(c, Traits::eof()); c = buffer->sbumpc()) {
+        any = true;
+        const char ch = Traits::to_char_type(c);
+        if (ch == '\n') return LineEnd::Line;
+        if (ch == '\r') {
+            if (Traits::eq_int_type(buffer->sgetc(), Traits::to_int_type('\n'))) buffer->sbumpc();
+            return LineEnd::Line;
+        }
+        if (ch == '\0') {
+            line.push_back(ch);
+            return LineEnd::NulByte;
+        }
+        if (line.size() >= kMaxDataLine) return LineEnd::TooLong;
+        line.push_back(ch);
+    }
+    return any ? LineEnd::Line : LineEnd::EndOfFile;
+}
+
+// A text from the file as a warning shows it: at most 40 characters.
+std::string shortened(const std::string& text) {
+    constexpr std::size_t kShown = 40;
+    return text.size() <= kShown ? text : text.substr(0, kShown) + "...";
+}
+
+std::string quoted(const std::string& text) {
+    return "\"" + shortened(text) + "\"";
+}
+
+// What the lenient reading made of a field that is not a plain number inside its range, for
+// the warnings; nothing when the field reads as written (an empty field is 0 by the file rules).
+std::optional<std::string> readingNote(const std::string& text, double value, Range range) {
+    double exact = 0.0;
+    if (trim(text).empty()) return std::nullopt;
+    if (parseNumber(text, exact)) {
+        if (exact == value) return std::nullopt;
+        return shortestGeneral(exact) + " is outside " + shortestGeneral(range.min) + " to " +
+               shortestGeneral(range.max) + "; " + shortestGeneral(value) + " is used";
+    }
+    const double read = parseBounded(text, std::numeric_limits<double>::lowest(),
+                                     std::numeric_limits<double>::max());
+    std::string note = quoted(text) + " is not a number; ";
+    if (read == value) return note + shortestGeneral(value) + " is used";
+    return note + "it reads as " + shortestGeneral(read) + ", outside " +
+           shortestGeneral(range.min) + " to " + shortestGeneral(range.max) + "; " +
+           shortestGeneral(value) + " is used";
+}
+
 }  // namespace
 
 ActiveElements activeElements(const AnalysesData& data) {
@@ -148,22 +211,58 @@ ActiveElements activeElements(const AnalysesData& data) {
 AnalysesData readAnalyses(std::istream& in, const std::string& fileName,
                           const std::string& tabCaption, RunReporter& reporter) {
     AnalysesData data;
+    const auto at = [&fileName](int line) { return fileName + ":" + std::to_string(line); };
+    const auto warn = [&data](std::string text) {
+        if (data.warnings.size() < kMaxKeptWarnings) data.warnings.push_back(std::move(text));
+        ++data.warningCount;
+    };
+    // A file that is not a table of analyses gives none, whatever rows were read before.
+    const auto refuse = [&](std::string problem) {
+        AnalysesData refused;
+        refused.problem = std::move(problem);
+        refused.warnings = std::move(data.warnings);
+        refused.warningCount = data.warningCount;
+        logNotCompatible(fileName, tabCaption, reporter);
+        return refused;
+    };
+    const auto lineProblem = [&](LineEnd end, int n) {
+        return end == LineEnd::NulByte ? at(n) + ": a NUL byte: this is not a text file"
+                                       : at(n) + ": the line is longer than " +
+                                             std::to_string(kMaxDataLine) + " characters";
+    };
+
     std::string header;
-    std::getline(in, header);
-    if (!header.empty() && header.back() == '\r') header.pop_back();
+    const LineEnd headerEnd = readLine(in, header);
+    if (header.starts_with("\xFF\xFE") || header.starts_with("\xFE\xFF"))
+        return refuse(fileName + ": the file is UTF-16 text; save it as UTF-8 text");
+    if (headerEnd == LineEnd::EndOfFile) return refuse(fileName + ": the file is empty");
+    if (headerEnd != LineEnd::Line) return refuse(lineProblem(headerEnd, 1));
+    if (header.starts_with(kUtf8Bom)) header.erase(0, kUtf8Bom.size());
     const auto separator = findSeparator(header);
     if (header.size() < 20 || !separator) {
         // Without a valid header no row can be mapped to quantities: refuse the whole file.
-        logNotCompatible(fileName, tabCaption, reporter);
-        return data;
+        return refuse(at(1) +
+                      ": the header needs at least 20 characters and a tab, \",\", \";\" or "
+                      "\"|\" between its column names");
     }
     data.separator = *separator;
 
     ColumnMap columns{};
     const auto headerFields = split(header, data.separator);
+    std::vector<std::string> columnNames;
+    std::vector<std::size_t> unread;  // 1-based
     for (std::size_t c = 0; c < headerFields.size(); ++c) {
-        const auto slot = slotOf(upper(trim(headerFields[c])));
-        if (!slot) continue;
+        const std::string name = trim(headerFields[c]);
+        columnNames.push_back(shortened(name));
+        const auto slot = slotOf(upper(name));
+        if (!slot) {
+            if (!name.empty()) unread.push_back(c + 1);
+            continue;
+        }
+        if (const int earlier = columns[*slot]; earlier > 0)
+            warn(at(1) + ": column " + std::to_string(c + 1) + " (" + name + ") replaces column " +
+                 std::to_string(earlier) + " (" +
+                 columnNames[static_cast<std::size_t>(earlier - 1)] + ")");
         columns[*slot] = static_cast<int>(c + 1);
         if (*slot == kH2OSlot) data.h2oPresent = true;
         if (*slot >= kFirstTraceSlot && *slot < kNameSlot) {
@@ -173,12 +272,32 @@ AnalysesData readAnalyses(std::istream& in, const std::string& fileName,
                 data.presentTraces.push_back(index);
         }
     }
-    if (columns[kNameSlot] == 0) columns[kNameSlot] = static_cast<int>(headerFields.size());
+    if (columns[kNameSlot] == 0) {
+        columns[kNameSlot] = static_cast<int>(headerFields.size());
+        if (!unread.empty() && unread.back() == headerFields.size()) unread.pop_back();
+    }
+    if (!unread.empty()) {
+        std::string list;
+        for (std::size_t c : unread)
+            list +=
+                (list.empty() ? "" : ", ") + std::to_string(c) + " (" + columnNames[c - 1] + ")";
+        warn(at(1) + ": columns not read: " + list);
+    }
+    // The acceptance test needs these; without them every row is rejected.
+    std::string missing;
+    for (std::size_t i : {Ox::SiO2, Ox::MgO, Ox::CaO})
+        if (columns[i] == 0) missing += (missing.empty() ? "" : ", ") + trim(kOxides[i].label);
+    if (columns[Ox::FeO] == 0 && columns[Ox::Fe2O3] == 0)
+        missing += std::string(missing.empty() ? "" : ", ") + "FeO or Fe2O3";
     const int widestColumn = *std::max_element(columns.begin(), columns.end());
 
     std::string line;
-    for (int n = 2; std::getline(in, line); ++n) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    int dataRows = 0;
+    for (int n = 2;; ++n) {
+        const LineEnd end = readLine(in, line);
+        if (end == LineEnd::EndOfFile) break;
+        if (end != LineEnd::Line) return refuse(lineProblem(end, n));
+        ++dataRows;
         if (line.size() < 7) {
             reporter.logLine("Line " + std::to_string(n) + " is too short: missed");
             continue;
@@ -191,12 +310,28 @@ AnalysesData readAnalyses(std::istream& in, const std::string& fileName,
         }
         for (std::size_t i = 0; i + 1 < fields.size(); ++i)
             fields[i] = trim(fields[i]);
+        if (fields.size() > headerFields.size() &&
+            std::any_of(fields.begin() + static_cast<std::ptrdiff_t>(headerFields.size()),
+                        fields.end(), [](const std::string& f) { return !trim(f).empty(); }))
+            warn(at(n) + ": " + std::to_string(fields.size()) + " fields where the header has " +
+                 std::to_string(headerFields.size()) +
+                 (data.separator == ','
+                      ? ": a decimal comma splits a number in two and moves the fields after it"
+                      : ": the fields after column " + std::to_string(headerFields.size()) +
+                            " are not read"));
         const auto field = [&](std::size_t slot) -> const std::string& {
             return fields[static_cast<std::size_t>(columns[slot] - 1)];
         };
         const auto number = [&](std::size_t slot) {
             const Range range = slotRange(slot);
-            return parseBounded(field(slot), range.min, range.max);
+            const std::string& text = field(slot);
+            const double value = parseBounded(text, range.min, range.max);
+            if (const auto note = readingNote(text, value, range)) {
+                const auto column = static_cast<std::size_t>(columns[slot]);
+                warn(at(n) + ": column " + std::to_string(column) + " (" + columnNames[column - 1] +
+                     "): " + *note);
+            }
+            return value;
         };
 
         TAnalysis melt;
@@ -241,6 +376,17 @@ AnalysesData readAnalyses(std::istream& in, const std::string& fileName,
     }
 
     if (data.analyses.empty()) {
+        if (dataRows == 0)
+            data.problem = fileName + ": no data rows below the header";
+        else if (!missing.empty())
+            data.problem = at(1) + ": the header has no column for " + missing;
+        else
+            data.problem = fileName +
+                           (dataRows == 1 ? ": its one data row is not usable"
+                                          : ": none of its " + std::to_string(dataRows) +
+                                                " data rows is usable") +
+                           ": a row needs at least 7 characters, the fields of the header and "
+                           "SiO2, MgO, CaO and FeO + Fe2O3 above 0";
         logNotCompatible(fileName, tabCaption, reporter);
     } else {
         reporter.logLine("Assemblage for " + tabCaption + " loaded successfuly");
@@ -254,7 +400,9 @@ AnalysesData loadAnalysesFile(const std::filesystem::path& path, const std::stri
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         logNotCompatible(fileName, tabCaption, reporter);
-        return {};
+        AnalysesData none;
+        none.problem = fileName + ": the file does not exist";
+        return none;
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -262,7 +410,9 @@ AnalysesData loadAnalysesFile(const std::filesystem::path& path, const std::stri
                          ". If the file is opened in another program, close the file and try "
                          "again. ");
         logNotCompatible(fileName, tabCaption, reporter);
-        return {};
+        AnalysesData none;
+        none.problem = fileName + ": the file cannot be opened";
+        return none;
     }
     return readAnalyses(in, fileName, tabCaption, reporter);
 }

@@ -18,13 +18,29 @@ struct AnalysesData {
     std::vector<std::size_t> presentTraces;  // trace indices 1-37, in the order of the header
     char separator = '\0';
     bool stopFromFile = false;  // some analysis carries stop targets
+    // Why no analysis could be read, when the file itself is at fault (empty, not text, no
+    // valid header, ...): "file:line: what". Empty when analyses were read.
+    std::string problem;
+    // Where the reader had to make do, "file:line: what": header columns it does not read or
+    // that replace an earlier one, fields that are not plain numbers or lie outside their
+    // range, rows with more fields than the header. The values read follow the file rules all
+    // the same; these only tell the user what was made of the file.
+    std::vector<std::string> warnings;  // the first kMaxKeptWarnings
+    std::size_t warningCount = 0;       // all of them
 };
+
+inline constexpr std::size_t kMaxKeptWarnings = 20;
+
+// The longest line the reader takes: anything longer is not a table of analyses (a file
+// without line ends, binary data) and refuses the file.
+inline constexpr std::size_t kMaxDataLine = std::size_t{1} << 20;
 
 // The elements present in the data, as the run's list of active elements.
 ActiveElements activeElements(const AnalysesData& data);
 
 // Reads the rows of an opened data file; log lines go to `reporter`. `tabCaption` names the
-// calculation in the closing line ("Assemblage for ... loaded successfuly").
+// calculation in the closing line ("Assemblage for ... loaded successfuly"). Lines end with
+// "\n", "\r\n" or a lone "\r"; a UTF-8 byte-order mark before the header is dropped.
 AnalysesData readAnalyses(std::istream& in, const std::string& fileName,
                           const std::string& tabCaption, RunReporter& reporter);
 

@@ -17,18 +17,37 @@ std::string baseName(const TOptions& options, std::string_view suffix) {
     return (folder / (name + std::string(suffix))).string();
 }
 
+namespace {
+
+fs::path folderOf(const fs::path& path) {
+    return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
+
+// A file name of the form stem + anything + ".csv".
+bool namedAsResult(const std::string& name, const std::string& stem) {
+    return name.size() >= stem.size() + 4 && name.compare(0, stem.size(), stem) == 0 &&
+           name.compare(name.size() - 4, 4, ".csv") == 0;
+}
+
+}  // namespace
+
+bool isOldResult(const std::string& base, const fs::path& file) {
+    const fs::path basePath(base);
+    if (!namedAsResult(file.filename().string(), basePath.filename().string())) return false;
+    std::error_code ec;
+    return fs::equivalent(folderOf(basePath), folderOf(file), ec);
+}
+
 void deleteOldResults(const std::string& base, const fs::path& keep) {
     const fs::path basePath(base);
-    const fs::path folder = basePath.has_parent_path() ? basePath.parent_path() : fs::path(".");
+    const fs::path folder = folderOf(basePath);
     const std::string stem = basePath.filename().string();
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return;  // nothing to delete; creating the table will fail
     std::vector<fs::path> doomed;
     for (const auto& entry : fs::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
-        if (name.size() < stem.size() + 4 || name.compare(0, stem.size(), stem) != 0 ||
-            name.compare(name.size() - 4, 4, ".csv") != 0 || !entry.is_regular_file(ec))
-            continue;
+        if (!namedAsResult(name, stem) || !entry.is_regular_file(ec)) continue;
         if (!keep.empty() && fs::equivalent(entry.path(), keep, ec))
             throw EInputError("The data file " + keep.string() +
                               " would be deleted as an old result of " + base +

@@ -21,6 +21,10 @@ std::string baseName(const TOptions& options, std::string_view suffix);
 // cannot be deleted throws std::filesystem::filesystem_error.
 void deleteOldResults(const std::string& base, const std::filesystem::path& keep = {});
 
+// Whether deleteOldResults(base) would delete `file` (whether or not it exists yet): it lies
+// in the base's folder and is named base + anything + ".csv".
+bool isOldResult(const std::string& base, const std::filesystem::path& file);
+
 // Appends one whole line (the row, without its line break) to a text file, creating it when
 // missing. Throws std::ios_base::failure when the file cannot be opened or written.
 void appendLine(const std::filesystem::path& file, const std::string& line);

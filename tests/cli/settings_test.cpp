@@ -474,7 +474,42 @@ INSTANTIATE_TEST_SUITE_P(
                   ":4:8: oxidation.mode: \"olivine\" needs olivine to be the only mineral with a "
                   "model (models.olivine has no model)"},
         ErrorCase{"[run]\nstep = = 3\n",
-                  ":2:8: Error while parsing value: could not determine value type"}));
+                  ":2:8: Error while parsing value: could not determine value type"},
+        // The name ends every result row: a line break in it would split the row in two.
+        ErrorCase{"[composition]\nname = \"VG-2\\nKilauea\"\n",
+                  ":2:8: composition.name: a name cannot hold a line break, a tab or another "
+                  "control character"},
+        ErrorCase{"[composition]\nname = \"VG\\u0000\"\n",
+                  ":2:8: composition.name: a name cannot hold a line break, a tab or another "
+                  "control character"},
+        ErrorCase{"[run]\nstep = inf\n", ":2:8: run.step: expected a finite number"},
+        ErrorCase{"[composition.oxides]\nSiO2 = -nan\n",
+                  ":2:8: composition.oxides.SiO2: expected a finite number"},
+        ErrorCase{"[pressure]\nsteps = [[1, +inf]]\n",
+                  ":2:14: pressure.steps[0][1]: expected a finite number"}));
+
+// A table that only an override's dotted key opens is named by that override, also when a
+// settings file is read too.
+TEST(CliSettingsErrors, ATableOpenedByAnOverrideNamesTheOverride) {
+    TempDir dir;
+    const auto file = dir.write("ok.toml", "[run]\nstep = 0.5\n");
+    for (const bool withFile : {false, true}) {
+        for (const auto& [argument, message] : std::vector<std::pair<std::string, std::string>>{
+                 {"bogus.key=1", "--set bogus.key=1: bogus: unknown table"},
+                 {"run.bogus.key=1", "--set run.bogus.key=1: run.bogus: unknown table"},
+                 {"run.stepp=1", "--set run.stepp=1: run.stepp: unknown key"},
+             }) {
+            RunState state;
+            MlaChoice mla;
+            try {
+                loadSettings(state, mla, withFile ? std::optional(file) : std::nullopt, {argument});
+                ADD_FAILURE() << "no error for " << argument;
+            } catch (const EInputError& e) {
+                EXPECT_EQ(std::string(e.what()), message) << "with file: " << withFile;
+            }
+        }
+    }
+}
 
 TEST(CliSettingsErrors, AModelOfAnotherMineralIsUnknown) {
     TempDir dir;

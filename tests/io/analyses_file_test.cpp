@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 #include "support/RecordingReporter.h"
@@ -199,6 +200,258 @@ TEST(AnalysesFile, MissingFileGivesAnEmptyList) {
     EXPECT_EQ(reporter.log.front(),
               "/nonexistent/file.csv is not compatible to Fractional crystallization");
     EXPECT_TRUE(reporter.messages.empty());
+}
+
+// --- hostile files -----------------------------------------------------------------------------
+
+const std::string kHeader = "Name,SiO2,TiO2,Al2O3,FeOt,MnO,MgO,CaO,Na2O,K2O,P2O5";
+const std::string kRow = "VG-2,50.81,1.85,14.06,11.84,0.22,6.71,11.12,2.62,0.19,0.20";
+
+struct LineEndCase {
+    const char* label;
+    std::string text;
+};
+
+void PrintTo(const LineEndCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+class AnalysesFileLineEnds : public ::testing::TestWithParam<LineEndCase> {};
+
+// Spreadsheets on every system save the same table: the rows and the last field (the name when
+// it stands last) come out the same whatever ends the lines.
+TEST_P(AnalysesFileLineEnds, GiveTheSameAnalyses) {
+    const auto loaded = read(GetParam().text);
+    ASSERT_EQ(loaded.data.analyses.size(), 2u) << ::testing::PrintToString(loaded.reporter.log);
+    for (const auto& sample : loaded.data.analyses) {
+        EXPECT_EQ(sample.name, "VG-2");
+        EXPECT_EQ(sample.phases[0].oxides[Ox::P2O5], 0.20);
+    }
+    EXPECT_TRUE(loaded.data.warnings.empty()) << loaded.data.warnings.front();
+    EXPECT_EQ(loaded.reporter.log,
+              (std::vector<std::string>{
+                  "Line 3 is too short: missed",
+                  "Assemblage for Fractional crystallization loaded successfuly",
+              }));
+}
+
+const std::string kReversed = "SiO2,TiO2,Al2O3,FeOt,MnO,MgO,CaO,Na2O,K2O,P2O5,Name";
+const std::string kReversedRow = "50.81,1.85,14.06,11.84,0.22,6.71,11.12,2.62,0.19,0.20,VG-2";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AnalysesFileLineEnds,
+    ::testing::Values(
+        LineEndCase{"LF", kHeader + "\n" + kRow + "\n\n" + kRow + "\n"},
+        LineEndCase{"CRLF", kHeader + "\r\n" + kRow + "\r\n\r\n" + kRow + "\r\n"},
+        LineEndCase{"lone CR", kHeader + "\r" + kRow + "\r\r" + kRow + "\r"},
+        LineEndCase{"mixed, no final end", kHeader + "\r\n" + kRow + "\n\r" + kRow},
+        LineEndCase{"name last, CRLF",
+                    kReversed + "\r\n" + kReversedRow + "\r\n\r\n" + kReversedRow + "\r\n"},
+        LineEndCase{"name last, lone CR", kReversed + "\r" + kReversedRow + "\r\r" + kReversedRow},
+        LineEndCase{"UTF-8 byte-order mark",
+                    "\xEF\xBB\xBF" + kReversed + "\n" + kReversedRow + "\n\n" + kReversedRow}));
+
+struct RefusedCase {
+    const char* label;
+    std::string text;
+    std::string problem;  // after "glasses.csv"
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+class AnalysesFileRefused : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(AnalysesFileRefused, GivesNoAnalysisAndSaysWhy) {
+    const auto loaded = read(GetParam().text);
+    EXPECT_TRUE(loaded.data.analyses.empty());
+    EXPECT_EQ(loaded.data.problem, "glasses.csv" + GetParam().problem);
+    ASSERT_GE(loaded.reporter.log.size(), 2u);
+    EXPECT_EQ(loaded.reporter.log[loaded.reporter.log.size() - 2],
+              "glasses.csv is not compatible to Fractional crystallization");
+    EXPECT_EQ(loaded.reporter.log.back(), "Please, see Varnodel manual for details");
+}
+
+const std::string kRowsOk = kHeader + "\n" + kRow + "\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AnalysesFileRefused,
+    ::testing::Values(
+        RefusedCase{"empty", "", ": the file is empty"},
+        RefusedCase{"header only", kHeader + "\n", ": no data rows below the header"},
+        RefusedCase{"short header", "Name,SiO2\nA,50\n",
+                    ":1: the header needs at least 20 characters and a tab, \",\", \";\" or "
+                    "\"|\" between its column names"},
+        RefusedCase{"blank-separated header", "Name SiO2 MgO CaO FeO Na2O\nA 50 8 11 9 2\n",
+                    ":1: the header needs at least 20 characters and a tab, \",\", \";\" or "
+                    "\"|\" between its column names"},
+        RefusedCase{"binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+                    ":1: the header needs at least 20 characters and a tab, \",\", \";\" or "
+                    "\"|\" between its column names"},
+        RefusedCase{"NUL in the header", std::string("Name,SiO2,MgO,CaO,FeO\0,K2O\n", 27),
+                    ":1: a NUL byte: this is not a text file"},
+        RefusedCase{"NUL in a later row", kRowsOk + kRow + "\n" + std::string("B,5\0", 4),
+                    ":4: a NUL byte: this is not a text file"},
+        RefusedCase{"UTF-16 little-endian", std::string("\xFF\xFEN\0a\0m\0e\0,\0", 12),
+                    ": the file is UTF-16 text; save it as UTF-8 text"},
+        RefusedCase{"UTF-16 big-endian", std::string("\xFE\xFF\0N\0a\0m\0e\0,", 12),
+                    ": the file is UTF-16 text; save it as UTF-8 text"},
+        RefusedCase{"endless header", std::string(kMaxDataLine + 1, 'x'),
+                    ":1: the line is longer than 1048576 characters"},
+        RefusedCase{"endless row", kRowsOk + "B," + std::string(kMaxDataLine, '5'),
+                    ":3: the line is longer than 1048576 characters"},
+        RefusedCase{"no SiO2 column", "Name,TiO2,Al2O3,FeO,MgO,CaO\nA,1,14,9,8,11\n",
+                    ":1: the header has no column for SiO2"},
+        RefusedCase{"no iron column", "Name,SiO2,Al2O3,MnO,CaO,K2O\nA,50,14,0.2,11,0.2\n",
+                    ":1: the header has no column for MgO, FeO or Fe2O3"},
+        RefusedCase{"one bad row", kHeader + "\nA,50,1,14,0,0.2,8,11,2,0.2,0.2\n",
+                    ": its one data row is not usable: a row needs at least 7 characters, the "
+                    "fields of the header and SiO2, MgO, CaO and FeO + Fe2O3 above 0"},
+        RefusedCase{
+            "every row bad",
+            kHeader + "\nA\t50\t1\t14\t9\t0.2\t8\t11\t2\t0.2\t0.2\nx\nB,50,1,14,9,0.2,nan,11\n",
+            ": none of its 3 data rows is usable: a row needs at least 7 characters, "
+            "the fields of the header and SiO2, MgO, CaO and FeO + Fe2O3 above 0"}));
+
+struct FieldCase {
+    const char* text;  // the Na2O field
+    double value;
+    const char* warning;  // after "glasses.csv:2: column 9 (Na2O): "; "" for none
+};
+
+void PrintTo(const FieldCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
+
+class AnalysesFileFields : public ::testing::TestWithParam<FieldCase> {};
+
+// The file rules read every field leniently into its range; a field that does not read as
+// written is named, and no value is ever anything but a finite number inside the range.
+TEST_P(AnalysesFileFields, ReadLenientlyAndNameWhatIsNotAsWritten) {
+    const auto loaded = read(kHeader + "\nA,50.81,1.85,14.06,11.84,0.22,6.71,11.12," +
+                             GetParam().text + ",0.19,0.20\n");
+    ASSERT_EQ(loaded.data.analyses.size(), 1u);
+    const double value = loaded.data.analyses[0].phases[0].oxides[Ox::Na2O];
+    EXPECT_EQ(value, GetParam().value);
+    EXPECT_TRUE(std::isfinite(value) && value >= 0.0 && value <= 100.0);
+    const std::string warning = GetParam().warning;
+    if (warning.empty()) {
+        EXPECT_TRUE(loaded.data.warnings.empty()) << loaded.data.warnings.front();
+    } else {
+        EXPECT_EQ(loaded.data.warnings,
+                  std::vector<std::string>{"glasses.csv:2: column 9 (Na2O): " + warning});
+    }
+    EXPECT_EQ(loaded.data.warningCount, loaded.data.warnings.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AnalysesFileFields,
+    ::testing::Values(
+        FieldCase{"2.62", 2.62, ""}, FieldCase{"  12.0  ", 12.0, ""}, FieldCase{"", 0.0, ""},
+        FieldCase{"nan", 0.0, "\"nan\" is not a number; 0 is used"},
+        FieldCase{"inf", 0.0, "\"inf\" is not a number; 0 is used"},
+        FieldCase{"n.d.", 0.0, "\"n.d.\" is not a number; 0 is used"},
+        FieldCase{"0x10", 0.0, "\"0x10\" is not a number; 0 is used"},
+        FieldCase{"12.0abc", 12.0, "\"12.0abc\" is not a number; 12 is used"},
+        FieldCase{"2.5 wt%", 2.5, "\"2.5 wt%\" is not a number; 2.5 is used"},
+        FieldCase{"1e", 1.0, "\"1e\" is not a number; 1 is used"},
+        FieldCase{"1e999", 100.0,
+                  "\"1e999\" is not a number; it reads as 1E99, outside 0 to 100; 100 is used"},
+        FieldCase{"-2.62", 0.0, "-2.62 is outside 0 to 100; 0 is used"},
+        FieldCase{"1e6", 100.0, "1000000 is outside 0 to 100; 100 is used"},
+        FieldCase{"-0", 0.0, ""}));
+
+TEST(AnalysesFileHostile, DecimalCommaInACommaFileIsNamed) {
+    const auto loaded =
+        read(kHeader + "\nA,50,81,1.85,14.06,11.84,0.22,6.71,11.12,2.62,0.19,0.20\n");
+    ASSERT_EQ(loaded.data.analyses.size(), 1u);  // read as the file rules say ...
+    EXPECT_EQ(loaded.data.analyses[0].phases[0].oxides[Ox::SiO2], 50);
+    EXPECT_EQ(loaded.data.analyses[0].phases[0].oxides[Ox::TiO2], 81);
+    EXPECT_EQ(loaded.data.warnings,  // ... and named
+              std::vector<std::string>{"glasses.csv:2: 12 fields where the header has 11: a "
+                                       "decimal comma splits a number in two and moves the "
+                                       "fields after it"});
+}
+
+TEST(AnalysesFileHostile, ExtraFieldsElsewhereAreNamedUnlessBlank) {
+    const auto loaded = read(
+        "Name;SiO2;TiO2;Al2O3;FeOt;MgO;CaO\n"
+        "A;50;1;14;9;8;11;;\n"
+        "B;50;1;14;9;8;11;note\n");
+    ASSERT_EQ(loaded.data.analyses.size(), 2u);
+    EXPECT_EQ(loaded.data.warnings,
+              std::vector<std::string>{"glasses.csv:3: 8 fields where the header has 7: the "
+                                       "fields after column 7 are not read"});
+}
+
+TEST(AnalysesFileHostile, HeaderColumnsThatAreNotReadOrReplacedAreNamed) {
+    const auto loaded = read(
+        "Name,SiO2,SiO2_melt,FeOt,FeO,MgO,CaO,Mg O,,Total,T C,T_C\n"
+        "A,50,51,9,10,8,11,1,,99,1100,1150\n");
+    ASSERT_EQ(loaded.data.analyses.size(), 1u);
+    const auto& sample = loaded.data.analyses[0];
+    EXPECT_EQ(sample.phases[0].oxides[Ox::SiO2], 51);
+    EXPECT_EQ(sample.phases[0].oxides[Ox::FeO], 10);
+    EXPECT_EQ(sample.temperature, 1150);
+    EXPECT_EQ(loaded.data.warnings,
+              (std::vector<std::string>{
+                  "glasses.csv:1: column 3 (SiO2_melt) replaces column 2 (SiO2)",
+                  "glasses.csv:1: column 5 (FeO) replaces column 4 (FeOt)",
+                  "glasses.csv:1: column 12 (T_C) replaces column 11 (T C)",
+                  "glasses.csv:1: columns not read: 8 (Mg O), 10 (Total)",
+              }));
+}
+
+TEST(AnalysesFileHostile, TheLastColumnTakenAsNameIsNotListedAsUnread) {
+    const auto loaded = read("SiO2,MgO,CaO,FeO,Remark,Label\n50,8,11,9,x,first\n");
+    ASSERT_EQ(loaded.data.analyses.size(), 1u);
+    EXPECT_EQ(loaded.data.analyses[0].name, "first");
+    EXPECT_EQ(loaded.data.warnings,
+              std::vector<std::string>{"glasses.csv:1: columns not read: 5 (Remark)"});
+}
+
+TEST(AnalysesFileHostile, WarningsAreCountedBeyondTheOnesKept) {
+    std::string text = kHeader + "\n";
+    for (int k = 0; k < 30; ++k)
+        text += "A,50,1,14,9,0.2,8,11,n.d.,0.2,0.2\n";
+    const auto loaded = read(text);
+    EXPECT_EQ(loaded.data.analyses.size(), 30u);
+    EXPECT_EQ(loaded.data.warnings.size(), kMaxKeptWarnings);
+    EXPECT_EQ(loaded.data.warningCount, 30u);
+    EXPECT_EQ(loaded.data.warnings.back(),
+              "glasses.csv:" + std::to_string(kMaxKeptWarnings + 1) +
+                  ": column 9 (Na2O): \"n.d.\" is not a number; 0 is used");
+}
+
+TEST(AnalysesFileHostile, LongTextsAreCutInWarnings) {
+    const auto loaded =
+        read(kHeader + "\nA,50,1,14,9,0.2,8,11," + std::string(100, 'x') + ",0.2,0.2\n");
+    ASSERT_EQ(loaded.data.warnings.size(), 1u);
+    EXPECT_EQ(loaded.data.warnings[0], "glasses.csv:2: column 9 (Na2O): \"" + std::string(40, 'x') +
+                                           "...\" is not a number; 0 is used");
+}
+
+TEST(AnalysesFileHostile, AMegabyteLineIsReadWhole) {
+    const std::string name(1000000, 'n');
+    const auto loaded = read(kHeader + "\n" + name + ",50,1,14,9,0.2,8,11,2,0.2,0.2\n");
+    ASSERT_EQ(loaded.data.analyses.size(), 1u);
+    EXPECT_EQ(loaded.data.analyses[0].name, name);
+}
+
+TEST(AnalysesFileHostile, TheReferenceGlassesGiveNoWarning) {
+    test::RecordingReporter reporter;
+    const auto data =
+        loadAnalysesFile(std::string(VARNODEL_TEST_DATA_DIR) + "/reference_glasses.csv",
+                         "Fractional crystallization", reporter);
+    EXPECT_TRUE(data.warnings.empty()) << data.warnings.front();
+    EXPECT_TRUE(data.problem.empty());
+}
+
+TEST(AnalysesFileHostile, AMissingFileSaysSo) {
+    test::RecordingReporter reporter;
+    const auto data = loadAnalysesFile("/nonexistent/file.csv", "Crystallisation", reporter);
+    EXPECT_EQ(data.problem, "/nonexistent/file.csv: the file does not exist");
 }
 
 }  // namespace
