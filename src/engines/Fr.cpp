@@ -428,9 +428,10 @@ void TFracThread::stepOnce() {
         return;
     }
 
+    // A leader whose model failed in the phase checks (its composition) or during its mass
+    // balance crystallises nothing: the next step chooses another.
+    if (!hasModel(st_.leader)) return;
     chooseStepSize();
-    // A leader that left the run during its mass balance crystallised nothing: the next step
-    // chooses another.
     if (!crystalliseLeader()) return;
     bookFractionation();
     checkStopConditions();
@@ -579,7 +580,7 @@ std::optional<TAnalysis> TFracThread::equilibriumComposition(std::size_t i) {
         requireFinite(v, "mineral composition");
     // A mineral with an oxide below zero is no mineral: the model has failed.
     if (const std::string why = impossibleComposition(mineral, ActiveElements{}); !why.empty()) {
-        dropMineral(i, m.displayName + " gave a " + phase + " with " + why);
+        dropMineral(i, m.displayName + " gave " + withArticle(phase) + " with " + why);
         return std::nullopt;
     }
 
@@ -727,9 +728,23 @@ bool TFracThread::crystalliseLeader() {
     const auto meltWith = [&](const TAnalysis& crystals) {
         return combineByMass(start, previous, crystals, st_.meltFraction, cm, m + cm, active);
     };
+    // Crystals that take more of a component than the melt holds cannot form from it (a model
+    // can write an oxide that the melt lacks; a step times a large partition coefficient can ask
+    // for more of a trace than there is): the mineral leaves the run.
+    const auto cannotForm = [&](const std::string& left, const std::string& why) {
+        meltRef() = start;
+        dropMineral(leader, info_.models[leader]->displayName + ": crystallising " + name(leader) +
+                                " would leave " + left + why + "; " + name(leader) +
+                                " leaves the calculation");
+        return false;
+    };
     // The leader's equilibrium crystals for the melt left by `guess`, and their number.
     const auto equilibriumFor = [&](const TAnalysis& guess, TAnalysis& equilibrium) {
+        if (!hasModel(leader)) return false;  // it left in the temperatures of a peritectic
         meltRef() = meltWith(guess);
+        // A trial melt below zero is no melt a model can be asked about.
+        if (const std::string why = impossibleComposition(melt(), active); !why.empty())
+            return cannotForm("a melt with ", why);
         computeCorrections();
         getFe2Fe3(leader);
         if (!hasModel(leader)) return false;
@@ -794,24 +809,13 @@ bool TFracThread::crystalliseLeader() {
         g1 = firstModelComposition;
         x1 = compositionNumber(leader, g1);
     }
-    // Crystals that take more of a component than the melt holds cannot form from it (a model
-    // can write an oxide that the melt lacks; a step times a large partition coefficient can ask
-    // for more of a trace than there is, which leaves even the model's crystals below zero):
-    // the mineral leaves the run.
+    // Even the model's own crystals can fall below zero (in a trace that a large partition
+    // coefficient times the step asks more of than there is).
+    if (const std::string why = impossibleComposition(g1, active); !why.empty())
+        return cannotForm("crystals with ", why);
     const TAnalysis finalMelt = meltWith(g1);
-    std::string why = impossibleComposition(g1, active);
-    std::string left = "crystals with ";
-    if (why.empty()) {
-        why = impossibleComposition(finalMelt, active);
-        left = "a melt with ";
-    }
-    if (!why.empty()) {
-        meltRef() = start;
-        dropMineral(leader, model(leader)->displayName + ": crystallising " + name(leader) +
-                                " would leave " + left + why + "; " + name(leader) +
-                                " leaves the calculation");
-        return false;
-    }
+    if (const std::string why = impossibleComposition(finalMelt, active); !why.empty())
+        return cannotForm("a melt with ", why);
     meltRef() = finalMelt;
     g1.name = name(leader);
     storePhase(st_.crystals, g1, kPhases[leader].name);

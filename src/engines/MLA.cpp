@@ -184,7 +184,7 @@ MlaModelResult TMLAThread::evaluate(Phase mineral, TModel& model) {
     } else if (const std::string why = impossibleComposition(phase, ActiveElements{});
                !why.empty()) {
         // A mineral with an oxide below zero is no mineral: the model is outside its melts.
-        reporter_.debugLine(model.displayName + " gave a " + std::string(phaseName(mineral)) +
+        reporter_.debugLine(model.displayName + " gave " + withArticle(phaseName(mineral)) +
                             " with " + why);
         r.failed = true;
     }

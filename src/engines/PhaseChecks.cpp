@@ -14,12 +14,18 @@ std::string_view trimmed(std::string_view name) {
 }
 
 std::string problem(double value, std::string_view name) {
-    if (!std::isfinite(value)) return "a " + std::string(trimmed(name)) + " that is not a number";
-    if (value < 0.0) return "a negative " + std::string(trimmed(name));
+    if (!std::isfinite(value)) return std::string(trimmed(name)) + " that is not a number";
+    if (value < 0.0) return "negative " + std::string(trimmed(name));
     return "";
 }
 
 }  // namespace
+
+std::string withArticle(std::string_view noun) {
+    const bool vowel =
+        !noun.empty() && std::string_view("aeiou").find(noun.front()) != std::string_view::npos;
+    return (vowel ? "an " : "a ") + std::string(noun);
+}
 
 std::string impossibleComposition(const TAnalysis& phase, const ActiveElements& active) {
     for (std::size_t k = 0; k < kOxideCount; ++k)

@@ -3,14 +3,18 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "core/Composition.h"
 
 namespace varnodel {
 
-// Why `phase` cannot be a real phase: "a negative CaO" or "a MgO that is not a number" for the
-// first such oxide (then H2O and each trace element of `active`); empty when every value is a
-// finite number >= 0. The unit does not matter (wt% or the molar form).
+// Why `phase` cannot be a real phase: "negative CaO" or "MgO that is not a number" for the first
+// such oxide (then H2O and each trace element of `active`); empty when every value is a finite
+// number >= 0. The unit does not matter (wt% or the molar form).
 std::string impossibleComposition(const TAnalysis& phase, const ActiveElements& active);
+
+// "an olivine", "a plagioclase": a phase name in a sentence.
+std::string withArticle(std::string_view noun);
 
 }  // namespace varnodel

@@ -63,7 +63,7 @@ TEST(FracImpossible, CrystalsThatTakeMoreThanTheMeltHoldsLeaveTheRun) {
     EXPECT_EQ(alone->reporter.messages, std::vector<std::string>{noneLeft("no CaO")});
     EXPECT_TRUE(debugHas(*alone,
                          "Weaver&Langmuir, 1990: crystallising plagioclase would leave a "
-                         "melt with a negative CaO; plagioclase leaves the calculation"));
+                         "melt with negative CaO; plagioclase leaves the calculation"));
     EXPECT_TRUE(alone->output.steps.empty());
 
     const auto beside = runMelt(coarseRun({{Phase::Olivine, "Ford et al., 1983"},
@@ -94,7 +94,7 @@ TEST(FracImpossible, AMineralWithANegativeOxideIsItsModelsFailure) {
                              "rhyolite", rhyolite);
     EXPECT_EQ(run->outcome, RunOutcome::Failed);
     EXPECT_EQ(run->reporter.messages, std::vector<std::string>{noneLeft("rhyolite")});
-    EXPECT_TRUE(debugHas(*run, "Langmuir et al., 1992 gave a clinopyroxene with a negative CaO"));
+    EXPECT_TRUE(debugHas(*run, "Langmuir et al., 1992 gave a clinopyroxene with negative CaO"));
 }
 
 // A leader that leaves the run in the middle of its own mass balance crystallises nothing in
@@ -135,6 +135,32 @@ TEST(FracImpossible, ALeaderThatFailsInItsMassBalanceCrystallisesNothing) {
     EXPECT_EQ(steps.back().state.crystalsInCumulate[1], olivineMass);
 }
 
+// A leader whose composition fails in the phase checks of its step leaves before its mass
+// balance: nothing of it crystallises and the run goes on with the others. (In a rhyolite the
+// Langmuir et al. (1992) clinopyroxene leads and writes negative CaO; the ilmenite goes on.)
+TEST(FracImpossible, ALeaderThatFailsInThePhaseChecksCrystallisesNothing) {
+    RunState state = coarseRun({{Phase::Clinopyroxene, "Langmuir et al., 1992"},
+                                {Phase::Ilmenite, "Ariskin & Barmina,1999"}},
+                               3.0);
+    state.settings.parameters.bufferMode = false;
+    state.settings.parameters.closedSystemMode = true;
+    TAnalysis rhyolite;
+    rhyolite.name = "melt";
+    rhyolite.oxides = {75.0, 0.2, 13.0, 0.0, 1.5, 0.05, 0.3, 1.2, 4.0, 4.5, 0.05, 0.0};
+    const auto run = runMelt(state, "rhyolite", rhyolite);
+    EXPECT_TRUE(debugHas(*run, "Langmuir et al., 1992 gave a clinopyroxene with negative CaO"));
+    ASSERT_FALSE(run->output.steps.empty());
+    std::array<double, kOxideCount + 1> start{};
+    for (std::size_t k = 0; k < kOxideCount; ++k)
+        start[k] = run->output.startingMelt.oxides[k] * kOxides[k].massPerCation;
+    for (const auto& step : run->output.steps) {
+        EXPECT_EQ(step.state.crystalsInCumulate[3], 0.0);
+        const auto now = test::systemComposition(step);
+        for (std::size_t k = 0; k < kOxideCount; ++k)
+            EXPECT_NEAR(now[k], start[k], 1e-9 * std::max(1.0, start[k])) << kOxides[k].label;
+    }
+}
+
 // A liquidus below absolute zero is no temperature: the model has failed (here the Brisande &
 // Gerya (1998) plagioclase, 50 degrees lower per wt% H2O, in a melt with 30 wt% H2O).
 TEST(FracImpossible, ALiquidusBelowAbsoluteZeroIsTheModelsFailure) {
@@ -165,22 +191,21 @@ TEST(FracImpossible, NoH2OSolubilityEndsTheRunWithItsReason) {
     EXPECT_TRUE(run->output.steps.empty());
 }
 
-// In the olivine-equation mode the iron split asks the olivine model for Fo; in the andesite the
-// melt soon has too little MgO for the Ford et al. (1983) olivine. Its failure there is the
-// olivine's failure like any other.
+// In the olivine-equation mode the iron split asks the olivine model for its Fo. An olivine that
+// cannot give one there has failed like one without a liquidus: it leaves the run.
 TEST(FracImpossible, AnOlivineThatFailsInTheIronSplitLeavesTheRun) {
-    RunState state = coarseRun({{Phase::Olivine, "Ford et al., 1983"}}, 10.0);
+    RunState state = coarseRun({}, 5.0);
     TParameters& p = state.settings.parameters;
     p.bufferMode = false;
     p.equationMode = true;
     p.equationA = 0.05;
     p.equationB = 4.0;
-    TAnalysis andesite = glass(5).melt;
-    andesite.volatile_.value = 4.0;
-    const auto run = runMelt(state, glass(5).name, andesite, 2.0);
+    test::addStandIn(state, Phase::Olivine).compositionFailAfter = 0;  // the first call
+    const auto run = test::runFrac(state, test::startingComposition(glass(3)));
     EXPECT_EQ(run->outcome, RunOutcome::Failed);
-    EXPECT_EQ(run->reporter.messages, std::vector<std::string>{noneLeft(glass(5).name)});
-    EXPECT_TRUE(debugHas(*run, "The olivine of Ford et al., 1983 has a negative component"));
+    EXPECT_EQ(run->reporter.messages, std::vector<std::string>{noneLeft(glass(3).name)});
+    EXPECT_TRUE(debugHas(*run, "Stand-in has no composition"));
+    EXPECT_EQ(test::standInOf(run->snap, Phase::Olivine).compositionCalls, 1);
 }
 
 // The H2O of the olivine-plagioclase cotectic comes from the "Quellmark, 2001" models; in a melt
@@ -226,9 +251,8 @@ TEST(FracImpossible, AFailingTraceModelTakesItsMineralOut) {
 }
 
 // The Beattie (1993) Ni of olivine is 3.346 D_Mg - 3.665, and D_Mg of an olivine from a rhyolite
-// with 0.3 wt% MgO is in the hundreds: a step of 1 % would take more Ni than the melt holds, and
-// even the model's own crystals for the melt that step leaves come out with negative Ni. Those
-// crystals cannot form: the olivine leaves and no negative Ni reaches the cumulate.
+// with 0.3 wt% MgO is in the hundreds: a step of 1 % would take more Ni than the melt holds.
+// The olivine leaves, and no negative Ni reaches the melt or the cumulate.
 TEST(FracImpossible, CrystalsWithANegativeTraceLeaveTheRun) {
     RunState state = coarseRun({{Phase::Olivine, "Nielsen 1985"},
                                 {Phase::Plagioclase, "Langmuir et al., 1992"},
@@ -249,7 +273,7 @@ TEST(FracImpossible, CrystalsWithANegativeTraceLeaveTheRun) {
         }
     }
     EXPECT_TRUE(debugHas(*run,
-                         "Nielsen 1985: crystallising olivine would leave crystals with a "
+                         "Nielsen 1985: crystallising olivine would leave a melt with "
                          "negative Ni; olivine leaves the calculation"));
 }
 

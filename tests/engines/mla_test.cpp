@@ -350,8 +350,8 @@ TEST(MlaFailures, WhatNoMineralCanBeIsItsModelsFailure) {
     EXPECT_FALSE(run->results[3].failed);  // Ariskin et al. (1986) has no CaSiO3 component
     const auto& debug = run->reporter.debug;
     for (const char* line : {"Frozen gave a liquidus temperature below absolute zero",
-                             "Langmuir et al., 1992 gave a clinopyroxene with a negative CaO",
-                             "Weaver & Langmuir, 1990 gave a clinopyroxene with a negative CaO"})
+                             "Langmuir et al., 1992 gave a clinopyroxene with negative CaO",
+                             "Weaver & Langmuir, 1990 gave a clinopyroxene with negative CaO"})
         EXPECT_NE(std::find(debug.begin(), debug.end(), line), debug.end()) << line;
     ASSERT_EQ(run->output.mineralRows.size(), 1u);
     for (double v : run->output.mineralRows[0].composition.oxides)
