@@ -67,7 +67,7 @@ struct Condition {
     double h2oWt;
     double pressureKbar;
     bool corrections;  // the users' H2O and pressure corrections of every liquidus
-    bool traces;       // trace elements by constant Kd and by every trace-element model
+    bool traces;       // trace elements by constant Kd and by trace-element models
 };
 
 const Condition kAloneQfmDry{"AloneQfmDry", false, Redox::Qfm, 0.0, 0.001, false, false};
