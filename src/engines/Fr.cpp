@@ -9,6 +9,7 @@
 
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
+#include "engines/PhaseChecks.h"
 #include "engines/RunErrors.h"
 #include "models/LiquidusCorrection.h"
 #include "models/MeltProperties.h"
@@ -158,7 +159,14 @@ void TFracThread::setUp() {
         cotectic.setContext(snap_.registry->sharedContext());
         analysis_.pressure = pressure_.pressure();
         double h2o = melt().volatile_.value;
-        cotectic.getMeltH2O(analysis_, h2o, 1.0, st_.T[st_.leader]);
+        try {
+            cotectic.getMeltH2O(analysis_, h2o, 1.0, st_.T[st_.leader]);
+        } catch (const EModelError_GetT& e) {
+            // No estimate (a Quellmark model found no liquidus): the melt keeps its H2O, and the
+            // message box says why.
+            h2o = melt().volatile_.value;
+            cotectic.message += (cotectic.message.empty() ? "" : " ") + std::string(e.what());
+        }
         requireFinite(h2o, "cotectic H2O");
         meltRef().volatile_.value = h2o;
         cotecticMessage = cotectic.message;
@@ -238,6 +246,10 @@ void TFracThread::evaluateTemperature(std::size_t i) {
         if (!std::isfinite(t))
             throw EModelError_GetT(m->displayName +
                                    " gave a liquidus temperature that is not a number");
+        // (Exactly 0 is the models' "no liquidus", which the leader choice ignores.)
+        if (t < 0.0)
+            throw EModelError_GetT(m->displayName +
+                                   " gave a liquidus temperature below absolute zero");
     } catch (const EModelError_GetT& e) {
         takeMessage(*m);
         dropMineral(i, e.what());
@@ -274,8 +286,7 @@ void TFracThread::getFe2Fe3(std::size_t i) {
             return;
         }
         const bool equation = settings_.parameters.equationMode;
-        oxidation_.setMeltIronRatio(analysis_, snap_.context(), equation ? st_.modelT[i] : st_.T[i],
-                                    model(1));
+        splitIron(equation ? st_.modelT[i] : st_.T[i]);
         const double now = melt().oxides[Ox::Fe2O3];
         if (std::fabs(now - remembered) < kFe3Tolerance) {
             settled = true;
@@ -295,6 +306,17 @@ void TFracThread::getFe2Fe3(std::size_t i) {
     if (!hasModel(i)) {
         st_.T[i] = savedT;
         st_.modelT[i] = savedModelT;
+    }
+}
+
+void TFracThread::splitIron(double T) {
+    try {
+        oxidation_.setMeltIronRatio(analysis_, snap_.context(), T, model(1));
+    } catch (const EModelError_GetT& e) {
+        // The equation mode takes its Fo from the olivine model: an olivine that cannot give one
+        // has failed, and leaves the run as one without a liquidus does.
+        if (TModel* olivine = model(1)) takeMessage(*olivine);
+        dropMineral(1, e.what());
     }
 }
 
@@ -337,7 +359,20 @@ void TFracThread::updateSolubility() {
     analysis_.pressure = pressure_.pressure();
     double h2o = 0.0;
     TModel& moore = snap_.registry->h2oSolubilityModel();
-    moore.getMeltH2O(analysis_, h2o, 1.0, st_.T[st_.leader]);
+    const double T = st_.T[st_.leader];
+    try {
+        moore.getMeltH2O(analysis_, h2o, 1.0, T);
+    } catch (const EModelError_GetT& e) {
+        // Not a mineral that can leave the run: without the melt's H2O solubility the run
+        // cannot go on. The leader's temperature is the usual culprit (a liquidus that an H2O
+        // term has pushed far below any magma's), so the text names it.
+        takeMessage(moore);
+        const TModel* leader = info_.models[st_.leader];
+        snap_.context().errorText = std::string(e.what()) + " at " + fixedText(T - kCelsius, 6, 1) +
+                                    " C, the liquidus of " + name(st_.leader) +
+                                    (leader != nullptr ? " (" + leader->displayName + ")" : "");
+        throw FatalError(snap_.context().errorText);
+    }
     takeMessage(moore);
     requireFinite(h2o, "H2O solubility");
     st_.h2oSolubility = h2o;
@@ -393,8 +428,11 @@ void TFracThread::stepOnce() {
         return;
     }
 
+    // A leader whose model failed in the phase checks (its composition) or during its mass
+    // balance crystallises nothing: the next step chooses another.
+    if (!hasModel(st_.leader)) return;
     chooseStepSize();
-    crystalliseLeader();
+    if (!crystalliseLeader()) return;
     bookFractionation();
     checkStopConditions();
     const bool print = printDecision_.decide(st_, st_.printThisStep);
@@ -414,7 +452,7 @@ void TFracThread::oxidationBookkeeping() {
     const double T = st_.T[st_.leader];
     const Oxides& o = melt().oxides;
     if (o[Ox::Fe2O3] != 0.0 && o[Ox::FeO] != 0.0) {
-        if (!p.bufferMode) oxidation_.setMeltIronRatio(analysis_, snap_.context(), T, model(1));
+        if (!p.bufferMode) splitIron(T);
         oxidation_.setMelt(melt().oxides);
         st_.lgfO2 = oxidation_.logFO2FromMelt(melt().oxides, T);
         const TModel* nno = snap_.registry->bufferTable().getItem("Ni-NiO");
@@ -540,6 +578,11 @@ std::optional<TAnalysis> TFracThread::equilibriumComposition(std::size_t i) {
     conv_.wtToMoles(mineral);
     for (double v : mineral.oxides)
         requireFinite(v, "mineral composition");
+    // A mineral with an oxide below zero is no mineral: the model has failed.
+    if (const std::string why = impossibleComposition(mineral, ActiveElements{}); !why.empty()) {
+        dropMineral(i, m.displayName + " gave " + withArticle(phase) + " with " + why);
+        return std::nullopt;
+    }
 
     // Trace elements by constant partition coefficient, or by a trace-element model.
     const auto& choices = settings_.minerals[i].traceChoices;
@@ -557,7 +600,14 @@ std::optional<TAnalysis> TFracThread::equilibriumComposition(std::size_t i) {
     }
     *found = mineral;
     for (TModel* t : traceModels) {
-        t->get_Trace(analysis_, st_.modelT[i]);
+        try {
+            t->get_Trace(analysis_, st_.modelT[i]);
+        } catch (const EModelError_GetT& e) {
+            // The mineral's traces are part of the mineral: without them it cannot crystallise.
+            takeMessage(*t);
+            dropMineral(i, std::string(e.what()) + "; " + phase + " leaves the calculation");
+            return std::nullopt;
+        }
         takeMessage(*t);
     }
     return phaseOf(i, analysis_.phases);
@@ -658,7 +708,7 @@ void TFracThread::findPeritectic() {
 
 // --- mass transfer --------------------------------------------------------------------------
 
-void TFracThread::crystalliseLeader() {
+bool TFracThread::crystalliseLeader() {
     const std::size_t leader = st_.leader;
     const double m = st_.stepFraction * st_.meltFraction;
     const ActiveElements& active = settings_.active;
@@ -678,9 +728,23 @@ void TFracThread::crystalliseLeader() {
     const auto meltWith = [&](const TAnalysis& crystals) {
         return combineByMass(start, previous, crystals, st_.meltFraction, cm, m + cm, active);
     };
+    // Crystals that take more of a component than the melt holds cannot form from it (a model
+    // can write an oxide that the melt lacks; a step times a large partition coefficient can ask
+    // for more of a trace than there is): the mineral leaves the run.
+    const auto cannotForm = [&](const std::string& left, const std::string& why) {
+        meltRef() = start;
+        dropMineral(leader, info_.models[leader]->displayName + ": crystallising " + name(leader) +
+                                " would leave " + left + why + "; " + name(leader) +
+                                " leaves the calculation");
+        return false;
+    };
     // The leader's equilibrium crystals for the melt left by `guess`, and their number.
     const auto equilibriumFor = [&](const TAnalysis& guess, TAnalysis& equilibrium) {
+        if (!hasModel(leader)) return false;  // it left in the temperatures of a peritectic
         meltRef() = meltWith(guess);
+        // A trial melt below zero is no melt a model can be asked about.
+        if (const std::string why = impossibleComposition(melt(), active); !why.empty())
+            return cannotForm("a melt with ", why);
         computeCorrections();
         getFe2Fe3(leader);
         if (!hasModel(leader)) return false;
@@ -699,7 +763,7 @@ void TFracThread::crystalliseLeader() {
         TAnalysis m1;
         if (!equilibriumFor(g1, m1)) {
             meltRef() = start;
-            return;
+            return false;
         }
         const double x1eq = compositionNumber(leader, m1);
         if (k == 1) {
@@ -713,7 +777,7 @@ void TFracThread::crystalliseLeader() {
         TAnalysis m2;
         if (!equilibriumFor(g2, m2)) {
             meltRef() = start;
-            return;
+            return false;
         }
         const double x2eq = compositionNumber(leader, m2);
         r1 = x1 - x1eq;
@@ -732,7 +796,11 @@ void TFracThread::crystalliseLeader() {
         }
         if (converged) break;
     }
-    if (failed || !(std::fabs(100.0 * residual) <= kAcceptedResidual) || x1 < 0.0 || x1 > 1.0) {
+    // The secant moves the whole composition, traces included, along its search step: an
+    // extrapolation can take a component below zero while the composition number converges.
+    // Such crystals are no result either.
+    if (failed || !(std::fabs(100.0 * residual) <= kAcceptedResidual) || x1 < 0.0 || x1 > 1.0 ||
+        !impossibleComposition(g1, active).empty()) {
         reporter_.debugLine("Couldn't calculate the equilibrium composition of " + name(leader) +
                             " during this step. The composition is approximated. Melt % =" +
                             shortestGeneral(st_.meltFraction * 100.0) + "; Error in " +
@@ -741,7 +809,14 @@ void TFracThread::crystalliseLeader() {
         g1 = firstModelComposition;
         x1 = compositionNumber(leader, g1);
     }
-    meltRef() = meltWith(g1);
+    // Even the model's own crystals can fall below zero (in a trace that a large partition
+    // coefficient times the step asks more of than there is).
+    if (const std::string why = impossibleComposition(g1, active); !why.empty())
+        return cannotForm("crystals with ", why);
+    const TAnalysis finalMelt = meltWith(g1);
+    if (const std::string why = impossibleComposition(finalMelt, active); !why.empty())
+        return cannotForm("a melt with ", why);
+    meltRef() = finalMelt;
     g1.name = name(leader);
     storePhase(st_.crystals, g1, kPhases[leader].name);
     st_.composition[leader] = x1;
@@ -749,6 +824,7 @@ void TFracThread::crystalliseLeader() {
     recomputeAllTemperatures();
     applyCr2O3Floor();
     findPeritectic();
+    return true;
 }
 
 void TFracThread::applyCr2O3Floor() {

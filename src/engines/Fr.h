@@ -58,6 +58,8 @@ class TFracThread {
     void getFe2Fe3(std::size_t mineral);
     void evaluateTemperature(std::size_t mineral);
     void recomputeAllTemperatures();
+    // The melt's Fe2O3/FeO at T (K) by the run's oxidation setting.
+    void splitIron(double T);
     void dropMineral(std::size_t mineral, const std::string& why);
 
     // Assemblage and stop conditions.
@@ -71,7 +73,8 @@ class TFracThread {
     void findPeritectic();
 
     // Mass transfer.
-    void crystalliseLeader();
+    // False when the leader left the run during its mass balance: nothing crystallised.
+    bool crystalliseLeader();
     void bookFractionation();
     void degas(bool atSetUp);
     void updateSolubility();

@@ -7,6 +7,7 @@
 
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
+#include "engines/PhaseChecks.h"
 #include "engines/RunErrors.h"
 #include "models/LiquidusCorrection.h"
 #include "models/_models_H2O.h"
@@ -142,6 +143,9 @@ MlaModelResult TMLAThread::evaluate(Phase mineral, TModel& model) {
             if (!std::isfinite(T))
                 throw EModelError_GetT(model.displayName +
                                        " gave a liquidus temperature that is not a number");
+            if (T < 0.0)
+                throw EModelError_GetT(model.displayName +
+                                       " gave a liquidus temperature below absolute zero");
             double X = 0.0;
             model.Get_Mineral_Composition(analysis_, X, T);
             takeMessage(model);
@@ -176,6 +180,12 @@ MlaModelResult TMLAThread::evaluate(Phase mineral, TModel& model) {
     if (!std::isfinite(r.T) || !std::isfinite(r.X) || !finiteOxides(phase)) {
         reporter_.debugLine(model.displayName + " (" + std::string(phaseName(mineral)) +
                             ") gave a result that is not a number");
+        r.failed = true;
+    } else if (const std::string why = impossibleComposition(phase, ActiveElements{});
+               !why.empty()) {
+        // A mineral with an oxide below zero is no mineral: the model is outside its melts.
+        reporter_.debugLine(model.displayName + " gave " + withArticle(phaseName(mineral)) +
+                            " with " + why);
         r.failed = true;
     }
     return r;

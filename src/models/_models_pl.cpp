@@ -82,8 +82,13 @@ double PlagioclaseCommonForm::albiteFraction(const TAssemblage& assemblage, doub
 }
 
 void PlagioclaseCommonForm::Get_Mineral_Composition(TAssemblage& assemblage, double& An, double T) {
-    const double anorthite = 1.0 - albiteFraction(assemblage, T);
+    // The liquidus is known only to within the search tolerance: in a melt without CaO the
+    // albite fraction there can pass 1 by that much. Such a rounding excess is no anorthite
+    // deficit and is taken off; a larger one is left for the engines to reject.
+    constexpr double kRoundingExcess = 1e-3;
+    double anorthite = 1.0 - albiteFraction(assemblage, T);
     requireFinite(*this, anorthite);
+    if (anorthite < 0.0 && anorthite > -kRoundingExcess) anorthite = 0.0;
     storePlagioclase(assemblage, anorthite);
     An = anorthite;
 }
@@ -273,13 +278,29 @@ PlagioclaseCommonForm::Terms TModelPlagioclase_Langmuir1992::terms(const TAssemb
 
 namespace {
 
+// Runs `call` and gives a failure of the models it makes the caller's name: the user chose the
+// caller and must learn which of the chosen models gave up.
+template <class Call>
+auto asPartOf(const TModel& caller, Call call) {
+    try {
+        return call();
+    } catch (const EModelError_GetT& e) {
+        throw EModelError_GetT(caller.displayName + ": " + e.what());
+    }
+}
+
 // Runs a model made for one call on the caller's context and passes its warning on.
 template <class Model>
 double freshLiquidus(TModel& caller, const TAssemblage& assemblage) {
     Model fresh;
     fresh.setContext(caller.sharedContext());
     double T = 0.0;
-    fresh.Get_Temperature(assemblage, T);
+    try {
+        fresh.Get_Temperature(assemblage, T);
+    } catch (const EModelError_GetT& e) {
+        if (!fresh.message.empty()) caller.message = fresh.message;
+        throw EModelError_GetT(caller.displayName + ": " + e.what());
+    }
     if (!fresh.message.empty()) caller.message = fresh.message;
     return T;
 }
@@ -315,14 +336,12 @@ void TModelPlagioclase_Quellmark2001::Get_Temperature(const TAssemblage& assembl
 void TModelPlagioclase_Quellmark2001::Get_Mineral_Composition(TAssemblage& assemblage, double& An,
                                                               double) {
     // The plagioclase on the Weaver & Langmuir liquidus, whatever T is asked for.
+    const double tWL = freshLiquidus<TModelPlagioclase_Weaver_Langmuir1990>(*this, assemblage);
     TModelPlagioclase_Weaver_Langmuir1990 weaver;
     weaver.setContext(sharedContext());
-    double tWL = 0.0;
-    weaver.Get_Temperature(assemblage, tWL);
-    if (!weaver.message.empty()) message = weaver.message;
     TAssemblage scratch = assemblage;
     double anWL = 0.0;
-    weaver.Get_Mineral_Composition(scratch, anWL, tWL);
+    asPartOf(*this, [&] { weaver.Get_Mineral_Composition(scratch, anWL, tWL); });
 
     double anorthite = std::exp((100.0 * anWL + 133.466) / 48.3074) / 100.0;
     if (!(anorthite <= 0.99)) anorthite = 0.99;
@@ -371,7 +390,7 @@ void TModelPlagioclase_Brisande1998::Get_Mineral_Composition(TAssemblage& assemb
         TModelH2O_Moore1998 saturation;
         saturation.setContext(sharedContext());
         double saturated = 0.0;
-        saturation.getMeltH2O(assemblage, saturated, 1.0, T);
+        asPartOf(*this, [&] { saturation.getMeltH2O(assemblage, saturated, 1.0, T); });
         w = saturated > h2o ? h2o / saturated : 1.0;
     }
 

@@ -33,7 +33,8 @@ class StandInMineral : public ModelClone<StandInMineral> {
     // Mg/(Mg+Fe) of the crystals = (Mg/Fe of the melt) / kd, as the olivine-melt Fe-Mg
     // exchange of Roeder & Emslie (1970, Contrib. Mineral. Petrol.).
     void Get_Mineral_Composition(TAssemblage& a, double& value, double) override {
-        ++compositionCalls;
+        if (++compositionCalls > compositionFailAfter)
+            throw EModelError_GetT(displayName + " has no composition");
         const TAnalysis melt = meltOf(a);
         const double mg = melt.oxides[Ox::MgO], fe = melt.oxides[Ox::FeO];
         value = mg / (mg + kd * fe);
@@ -55,6 +56,7 @@ class StandInMineral : public ModelClone<StandInMineral> {
     long failAfter = std::numeric_limits<long>::max();  // calls before it throws
     long nanTemperatureAfter = std::numeric_limits<long>::max();
     long nanCompositionAfter = std::numeric_limits<long>::max();
+    long compositionFailAfter = std::numeric_limits<long>::max();  // calls before it throws
     std::function<void(long)> onTemperature;  // after each call, with their count
     long temperatureCalls = 0;
     long compositionCalls = 0;

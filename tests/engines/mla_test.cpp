@@ -321,6 +321,48 @@ TEST(MlaFailures, AFailingModelKeepsEveryColumnUnderItsHeader) {
     EXPECT_TRUE(run->results[1].model->message.empty());
 }
 
+// What no mineral can be is a failure of its model, reported with the model's name: a liquidus
+// below absolute zero, and a mineral with a negative oxide (the Langmuir et al. (1992) and
+// Weaver & Langmuir (1990) clinopyroxenes count CaSiO3 as CaO less half the Al2O3 not balanced
+// by Na2O, negative in a rhyolite, and write that into the pyroxene's CaO).
+TEST(MlaFailures, WhatNoMineralCanBeIsItsModelsFailure) {
+    RunState state;
+    MlaModels models;
+    of(models, Phase::Olivine)
+        .push_back(addStub(state, Phase::Olivine,
+                           std::make_unique<StubModel>(Phase::Olivine, "Frozen", -5.0, 0.9)));
+    auto& cpx = of(models, Phase::Clinopyroxene);
+    cpx.push_back(positionOf(state, Phase::Clinopyroxene, "Langmuir et al., 1992"));
+    cpx.push_back(positionOf(state, Phase::Clinopyroxene, "Weaver & Langmuir, 1990"));
+    cpx.push_back(positionOf(state, Phase::Clinopyroxene, "Ariskin et al., 1986"));
+    TAssemblage rhyolite;
+    rhyolite.name = "rhyolite";
+    TAnalysis melt;
+    melt.name = "melt";
+    melt.oxides = {75.0, 0.2, 13.0, 0.0, 1.5, 0.05, 0.3, 1.2, 4.0, 4.5, 0.05, 0.0};
+    rhyolite.phases.push_back(melt);
+    const auto run = runMla(state, models, rhyolite);
+    ASSERT_EQ(run->outcome, RunOutcome::Completed);
+    ASSERT_EQ(run->results.size(), 4u);
+    EXPECT_TRUE(run->results[0].failed);
+    EXPECT_TRUE(run->results[1].failed);
+    EXPECT_TRUE(run->results[2].failed);
+    EXPECT_FALSE(run->results[3].failed);  // Ariskin et al. (1986) has no CaSiO3 component
+    const auto& debug = run->reporter.debug;
+    for (const char* line : {"Frozen gave a liquidus temperature below absolute zero",
+                             "Langmuir et al., 1992 gave a clinopyroxene with negative CaO",
+                             "Weaver & Langmuir, 1990 gave a clinopyroxene with negative CaO"})
+        EXPECT_NE(std::find(debug.begin(), debug.end(), line), debug.end()) << line;
+    ASSERT_EQ(run->output.mineralRows.size(), 1u);
+    for (double v : run->output.mineralRows[0].composition.oxides)
+        EXPECT_GE(v, 0.0);
+    const auto row = fields(run->row(state));
+    const std::size_t first = row.size() - 1 - 8;
+    EXPECT_EQ(row[first + 0] + row[first + 1] + row[first + 2] + row[first + 3] + row[first + 4] +
+                  row[first + 5],
+              "-1-1-1-1-1-1");
+}
+
 TEST(MlaFailures, AFatalErrorEndsTheSampleAndShowsItsText) {
     RunState state;
     MlaModels models;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "core/Errors.h"
 #include "models/_models_ol.h"
 #include "support/ReferenceGlasses.h"
 
@@ -182,6 +183,57 @@ TEST_F(PlagioclaseModels, Brisande1998WritesTheMajorOxidesOnlyAndCapsAn) {
     EXPECT_TRUE(p.notDetermined[Ox::K2O]);
     EXPECT_FALSE(p.notDetermined[Ox::FeO]);
     EXPECT_FALSE(p.notDetermined[Ox::Na2O]);
+}
+
+// In a melt without CaO the anorthite term is zero and the liquidus is that of albite alone,
+// where the albite fraction is 1 to within the search tolerance: An is 0, not a rounding amount
+// below it that would write a negative CaO.
+TEST_F(PlagioclaseModels, AMeltWithoutCaOGivesAlbite) {
+    const TModelPlagioclase set;
+    for (const char* name : {"Ariskin et al., 1993", "Ariskin, Barmina, 1990", "Drake, 1976",
+                             "Nielsen, Dungan, 1983", "Nielsen, 1985"}) {
+        TModel& model = *set.getByName(name);
+        for (const ReferenceGlass& g : referenceGlasses()) {
+            TAssemblage a = meltAssemblage(g, 0.1, 0.0, 1.0);
+            a.phases.front().oxides[Ox::CaO] = 0.0;
+            double An = -1.0;
+            model.Get_Mineral_Composition(a, An, liquidus(model, a));
+            EXPECT_GE(An, 0.0) << name << " / " << g.name;
+            EXPECT_LT(An, 1e-3) << name << " / " << g.name;
+            for (double v : plagioclaseOf(a).oxides)
+                EXPECT_GE(v, 0.0) << name << " / " << g.name;
+        }
+    }
+}
+
+// Whatever fails inside a plagioclase model made of others is reported under its own name: the
+// user chose it. (A melt without Al2O3 and alkalis gives the Weaver & Langmuir plagioclase no
+// liquidus; Moore et al. 1998 have no H2O solubility at 60 K.)
+TEST_F(PlagioclaseModels, AFailureInsideAModelNamesIt) {
+    const auto failsAs = [](const std::string& prefix, auto call) {
+        try {
+            call();
+        } catch (const EModelError_GetT& e) {
+            return std::string(e.what()).starts_with(prefix);
+        }
+        return false;
+    };
+    TModelPlagioclase_Quellmark2001 quellmark;
+    TAssemblage noFeldspar = meltAssemblage(glass(0), 0.1, 0.0, 1.0);
+    for (std::size_t k : {Ox::Al2O3, Ox::Na2O, Ox::K2O})
+        noFeldspar.phases.front().oxides[k] = 0.0;
+    EXPECT_TRUE(failsAs("Quellmark, 2001: ", [&] { liquidus(quellmark, noFeldspar); }));
+    EXPECT_TRUE(failsAs("Quellmark, 2001: ", [&] {
+        double An = 0.0;
+        quellmark.Get_Mineral_Composition(noFeldspar, An, 1400.0);
+    }));
+
+    TModelPlagioclase_Brisande1998 brisande;
+    TAssemblage wet = meltAssemblage(glass(0), 0.1, 1.0, 1000.0);
+    EXPECT_TRUE(failsAs("Brisande&Gerya, 1998: Moore et al., 1998: ", [&] {
+        double An = 0.0;
+        brisande.Get_Mineral_Composition(wet, An, 60.0);
+    }));
 }
 
 class QuellmarkPlagioclase : public PlagioclaseModels {

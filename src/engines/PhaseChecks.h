@@ -1,0 +1,20 @@
+// The test every engine makes of a composition before it takes it as a phase: a mineral that a
+// model wrote, or the melt that a step leaves.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/Composition.h"
+
+namespace varnodel {
+
+// Why `phase` cannot be a real phase: "negative CaO" or "MgO that is not a number" for the first
+// such oxide (then H2O and each trace element of `active`); empty when every value is a finite
+// number >= 0. The unit does not matter (wt% or the molar form).
+std::string impossibleComposition(const TAnalysis& phase, const ActiveElements& active);
+
+// "an olivine", "a plagioclase": a phase name in a sentence.
+std::string withArticle(std::string_view noun);
+
+}  // namespace varnodel
