@@ -743,7 +743,7 @@ bool TFracThread::crystalliseLeader() {
         if (!hasModel(leader)) return false;  // it left in the temperatures of a peritectic
         meltRef() = meltWith(guess);
         // A trial melt below zero is no melt a model can be asked about.
-        if (const std::string why = impossibleComposition(melt(), active); !why.empty())
+        if (const std::string why = impossibleMelt(melt(), active); !why.empty())
             return cannotForm("a melt with ", why);
         computeCorrections();
         getFe2Fe3(leader);
@@ -814,7 +814,7 @@ bool TFracThread::crystalliseLeader() {
     if (const std::string why = impossibleComposition(g1, active); !why.empty())
         return cannotForm("crystals with ", why);
     const TAnalysis finalMelt = meltWith(g1);
-    if (const std::string why = impossibleComposition(finalMelt, active); !why.empty())
+    if (const std::string why = impossibleMelt(finalMelt, active); !why.empty())
         return cannotForm("a melt with ", why);
     meltRef() = finalMelt;
     g1.name = name(leader);

@@ -19,6 +19,23 @@ std::string problem(double value, std::string_view name) {
     return "";
 }
 
+// The first value of `phase` that no phase can have; oxide `exempt` may be below zero (but must
+// be a number).
+std::string firstProblem(const TAnalysis& phase, const ActiveElements& active, std::size_t exempt) {
+    for (std::size_t k = 0; k < kOxideCount; ++k) {
+        const double v = phase.oxides[k];
+        if (k == exempt && std::isfinite(v)) continue;
+        if (auto why = problem(v, kOxides[k].label); !why.empty()) return why;
+    }
+    if (active.volatile_)
+        if (auto why = problem(phase.volatile_.value, kVolatileName); !why.empty()) return why;
+    for (std::size_t i = 0; i < kTraceCount; ++i)
+        if (active.traces[i])
+            if (auto why = problem(phase.traces[i].value, kTraces[i].name); !why.empty())
+                return why;
+    return "";
+}
+
 }  // namespace
 
 std::string withArticle(std::string_view noun) {
@@ -28,15 +45,11 @@ std::string withArticle(std::string_view noun) {
 }
 
 std::string impossibleComposition(const TAnalysis& phase, const ActiveElements& active) {
-    for (std::size_t k = 0; k < kOxideCount; ++k)
-        if (auto why = problem(phase.oxides[k], kOxides[k].label); !why.empty()) return why;
-    if (active.volatile_)
-        if (auto why = problem(phase.volatile_.value, kVolatileName); !why.empty()) return why;
-    for (std::size_t i = 0; i < kTraceCount; ++i)
-        if (active.traces[i])
-            if (auto why = problem(phase.traces[i].value, kTraces[i].name); !why.empty())
-                return why;
-    return "";
+    return firstProblem(phase, active, kOxideCount);
+}
+
+std::string impossibleMelt(const TAnalysis& melt, const ActiveElements& active) {
+    return firstProblem(melt, active, Ox::Cr2O3);
 }
 
 }  // namespace varnodel

@@ -14,6 +14,11 @@ namespace varnodel {
 // number >= 0. The unit does not matter (wt% or the molar form).
 std::string impossibleComposition(const TAnalysis& phase, const ActiveElements& active);
 
+// The same test of a melt that a crystallisation step leaves, but for its Cr2O3: crystals that
+// exhaust the melt's chromium take it to or a little below zero, and the Cr2O3 floor at the end
+// of the step sets it to 0.
+std::string impossibleMelt(const TAnalysis& melt, const ActiveElements& active);
+
 // "an olivine", "a plagioclase": a phase name in a sentence.
 std::string withArticle(std::string_view noun);
 

@@ -43,6 +43,11 @@ class StandInMineral : public ModelClone<StandInMineral> {
         fractions[Ox::MgO] = 2.0 / 3.0 * value;
         fractions[Ox::FeO] = 2.0 / 3.0 * (1.0 - value);
         Oxides wt = cationFractionsToWtPercent(fractions);
+        if (cr2o3 > 0.0) {  // chromite-like crystals: Cr2O3 in place of part of the olivine
+            for (double& v : wt)
+                v *= 1.0 - cr2o3 / 100.0;
+            wt[Ox::Cr2O3] = cr2o3;
+        }
         if (compositionCalls > nanCompositionAfter)
             wt[Ox::MgO] = std::numeric_limits<double>::quiet_NaN();
         storeMineral(a, mineral, wt);
@@ -53,6 +58,7 @@ class StandInMineral : public ModelClone<StandInMineral> {
     double referenceMgO = 0.0;       // cation moles per 100 g
     double slope = 1000.0;           // K per cation mole of MgO
     double kd = 0.3;
+    double cr2o3 = 0.0;  // wt% of Cr2O3 in the crystals, whatever the melt holds
     long failAfter = std::numeric_limits<long>::max();  // calls before it throws
     long nanTemperatureAfter = std::numeric_limits<long>::max();
     long nanCompositionAfter = std::numeric_limits<long>::max();

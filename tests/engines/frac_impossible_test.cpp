@@ -51,6 +51,23 @@ std::string noneLeft(const std::string& sample) {
     return "No minerals left in calculations with " + sample + ". Calculation aborted.";
 }
 
+// Crystals that exhaust the melt's chromium take its Cr2O3 a little below zero; the Cr2O3 floor
+// at the end of the step sets it to 0 and the mineral stays in the run.
+TEST(FracImpossible, CrystalsThatExhaustTheChromiumStay) {
+    RunState state = coarseRun({}, 5.0);
+    StandInMineral& standIn = test::addStandIn(state, Phase::Spinel);
+    standIn.cr2o3 = 5.0;
+    TAnalysis melt = glass(0).melt;
+    melt.oxides[Ox::Cr2O3] = 0.02;  // far less than a 1% step of the crystals takes
+    const auto run = runMelt(state, "low Cr", melt);
+    EXPECT_EQ(run->outcome, RunOutcome::Completed);
+    ASSERT_FALSE(run->output.steps.empty());
+    EXPECT_FALSE(run->output.steps.back().state.excluded[static_cast<std::size_t>(Phase::Spinel)]);
+    for (const auto& step : run->output.steps)
+        EXPECT_GE(step.melt.oxides[Ox::Cr2O3], 0.0);
+    EXPECT_EQ(run->output.steps.back().melt.oxides[Ox::Cr2O3], 0.0);
+}
+
 // The Weaver & Langmuir (1990) plagioclase takes its anorthite from the melt's Al2O3, so it
 // writes CaO into a plagioclase grown from a melt without any: crystallising it would leave the
 // melt with negative CaO. Plagioclase leaves; the olivine beside it goes on, and the melt keeps
