@@ -7,6 +7,7 @@
 #include "CliRunner.h"
 #include "io/CompositionText.h"
 #include "io/FracFiles.h"
+#include "support/ScratchDir.h"
 
 namespace varnodel {
 namespace {
@@ -51,24 +52,17 @@ std::vector<std::string> fields(const std::string& line) {
 class CliFrac : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("varnodel_frac_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         write("glasses.csv", kGlasses);
         write("settings.toml", kSettings);
     }
-    void TearDown() override { fs::remove_all(dir_); }
-    void write(const std::string& name, const std::string& text) {
-        std::ofstream(dir_ / name) << text;
-    }
-    std::string read(const std::string& name) { return readFile(dir_ / name); }
+    void write(const std::string& name, const std::string& text) { scratch_.write(name, text); }
+    std::string read(const std::string& name) { return scratch_.read(name); }
     test::CliResult frac(const std::string& arguments) {
         return runCli("frac --settings settings.toml " + arguments, dir_.string());
     }
 
-    fs::path dir_;
+    test::ScratchDir scratch_{"varnodel_frac"};
+    fs::path dir_ = scratch_.path();
 };
 
 TEST_F(CliFrac, WholeFileWritesEveryAnalysisIntoTheTables) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "CliRunner.h"
+#include "support/ScratchDir.h"
 
 namespace varnodel {
 namespace {
@@ -139,17 +140,9 @@ std::vector<std::string> resultFiles(const fs::path& folder) {
 
 class CliGolden : public ::testing::TestWithParam<const char*> {
   protected:
-    void SetUp() override {
-        fixture_ = kGoldenDir / GetParam();
-        dir_ = fs::temp_directory_path() /
-               ("varnodel_golden_" + std::to_string(::getpid()) + "_" + GetParam());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    fs::path fixture_;
-    fs::path dir_;
+    fs::path fixture_ = kGoldenDir / GetParam();
+    test::ScratchDir scratch_{"varnodel_golden"};
+    fs::path dir_ = scratch_.path();
 };
 
 TEST_P(CliGolden, RunGivesTheRecordedResults) {

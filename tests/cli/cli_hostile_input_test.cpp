@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CliRunner.h"
+#include "support/ScratchDir.h"
 
 namespace varnodel {
 namespace {
@@ -65,19 +66,11 @@ bool holdsNonFinite(const std::string& text) {
 class CliHostile : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("varnodel_hostile_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         write("glasses.csv", kGlasses);
         write("settings.toml", kSettings);
     }
-    void TearDown() override { fs::remove_all(dir_); }
-    void write(const std::string& name, const std::string& text) {
-        std::ofstream(dir_ / name, std::ios::binary) << text;
-    }
-    std::string read(const std::string& name) { return readFile(dir_ / name); }
+    void write(const std::string& name, const std::string& text) { scratch_.write(name, text); }
+    std::string read(const std::string& name) { return scratch_.read(name); }
     test::CliResult mla(const std::string& arguments) {
         return runCli("mla --settings settings.toml " + arguments, dir_.string());
     }
@@ -93,7 +86,8 @@ class CliHostile : public ::testing::Test {
         return found;
     }
 
-    fs::path dir_;
+    test::ScratchDir scratch_{"varnodel_hostile"};
+    fs::path dir_ = scratch_.path();
 };
 
 // --- data files the reader refuses -------------------------------------------------------------

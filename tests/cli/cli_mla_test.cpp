@@ -10,6 +10,7 @@
 #include "engines/MLA.h"
 #include "io/MlaFiles.h"
 #include "models/ModelRegistry.h"
+#include "support/ScratchDir.h"
 
 namespace varnodel {
 namespace {
@@ -42,19 +43,11 @@ std::vector<std::string> glassNames() {
 
 class CliMla : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("varnodel_cli_mla_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void writeSettings(const std::string& text) { scratch_.write("settings.toml", text); }
+    std::string read(const std::string& name) const { return scratch_.read(name); }
 
-    void writeSettings(const std::string& text) { std::ofstream(dir_ / "settings.toml") << text; }
-    std::string read(const std::string& name) const { return readFile(dir_ / name); }
-
-    fs::path dir_;
+    test::ScratchDir scratch_{"varnodel_cli_mla"};
+    fs::path dir_ = scratch_.path();
 };
 
 TEST_F(CliMla, EveryRegisteredModelOnEveryReferenceGlass) {

@@ -11,6 +11,7 @@
 
 #include "CliRunner.h"
 #include "support/NonNumberText.h"
+#include "support/ScratchDir.h"
 
 namespace varnodel {
 namespace {
@@ -98,16 +99,12 @@ const SweepRun kRuns[] = {
 class CliSweep : public ::testing::TestWithParam<SweepRun> {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("varnodel_cli_sweep_" + std::to_string(::getpid()) + "_" + GetParam().name);
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        std::ofstream(dir_ / "melts.csv") << sweepData();
-        std::ofstream(dir_ / "settings.toml") << GetParam().settings;
+        scratch_.write("melts.csv", sweepData());
+        scratch_.write("settings.toml", GetParam().settings);
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
-    fs::path dir_;
+    test::ScratchDir scratch_{"varnodel_cli_sweep"};
+    fs::path dir_ = scratch_.path();
 };
 
 // Each line of `text` that shows a number that is not one, with where it stands.

@@ -8,6 +8,7 @@
 
 #include "CliRunner.h"
 #include "core/Errors.h"
+#include "support/ScratchDir.h"
 
 namespace varnodel {
 namespace {
@@ -44,27 +45,6 @@ void ensureExampleNames(RunState& state) {
         if (registry.bufferTable().getItem(buffer) == nullptr)
             registry.bufferTable().add(buffer, std::make_unique<FakeModel>(buffer, buffer));
 }
-
-class TempDir {
-  public:
-    TempDir() {
-        static int count = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("varnodel_settings_" + std::to_string(::getpid()) + "_" + std::to_string(++count));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-
-    std::filesystem::path write(const std::string& name, const std::string& content) const {
-        const auto file = path_ / name;
-        std::ofstream(file) << content;
-        return file;
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
 
 // Everything a settings file can set, compared at once.
 void expectSameSettings(const RunState& actual, const MlaChoice& actualMla,
@@ -172,7 +152,7 @@ void scramble(RunState& state, MlaChoice& mla) {
 // --- defaults and round trips -------------------------------------------------------------
 
 TEST(CliSettingsRoundTrip, PrintedDefaultsTurnAnyStateBackIntoTheResetOne) {
-    TempDir dir;
+    test::ScratchDir dir{"varnodel_settings"};
     RunState reference;
     ensureExampleNames(reference);
     reference.reset();
@@ -197,7 +177,7 @@ TEST(CliSettingsRoundTrip, PrintedDefaultsTurnAnyStateBackIntoTheResetOne) {
 }
 
 TEST(CliSettingsRoundTrip, AnyStateReadsBackAsItWasWritten) {
-    TempDir dir;
+    test::ScratchDir dir{"varnodel_settings"};
     RunState written;
     ensureExampleNames(written);
     MlaChoice writtenMla;
@@ -216,7 +196,7 @@ TEST(CliSettingsRoundTrip, AnyStateReadsBackAsItWasWritten) {
 }
 
 TEST(CliSettingsRoundTrip, TheDefaultFileOfTheProgramLoadsIntoAFreshState) {
-    TempDir dir;
+    test::ScratchDir dir{"varnodel_settings"};
     const auto file = dir.write("defaults.toml", cli::defaultSettingsText());
     RunState state;
     ensureExampleNames(state);  // only adds what the registry does not have yet
@@ -403,7 +383,7 @@ class CliSettingsErrors : public ::testing::TestWithParam<ErrorCase> {};
 
 // `overrideText` holds the file here; `message` what follows the file's path.
 TEST_P(CliSettingsErrors, NameTheFileThePlaceAndTheKey) {
-    TempDir dir;
+    test::ScratchDir dir{"varnodel_settings"};
     const auto file = dir.write("bad.toml", GetParam().overrideText);
     RunState state;
     MlaChoice mla;
@@ -491,7 +471,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A table that only an override's dotted key opens is named by that override, also when a
 // settings file is read too.
 TEST(CliSettingsErrors, ATableOpenedByAnOverrideNamesTheOverride) {
-    TempDir dir;
+    test::ScratchDir dir{"varnodel_settings"};
     const auto file = dir.write("ok.toml", "[run]\nstep = 0.5\n");
     for (const bool withFile : {false, true}) {
         for (const auto& [argument, message] : std::vector<std::pair<std::string, std::string>>{
@@ -512,7 +492,7 @@ TEST(CliSettingsErrors, ATableOpenedByAnOverrideNamesTheOverride) {
 }
 
 TEST(CliSettingsErrors, AModelOfAnotherMineralIsUnknown) {
-    TempDir dir;
+    test::ScratchDir dir{"varnodel_settings"};
     RunState state;
     addFake(state.registry().mineralSet(Phase::Olivine), "Only olivine, 2001", "OnlyOl  ");
     addFake(state.registry().mineralSet(Phase::Olivine), "Second olivine, 2002", "SecOl   ");
@@ -530,7 +510,7 @@ TEST(CliSettingsErrors, AModelOfAnotherMineralIsUnknown) {
 }
 
 TEST(CliSettingsErrors, OlivineModeNeedsOlivineAlone) {
-    TempDir dir;
+    test::ScratchDir dir{"varnodel_settings"};
     RunState state;
     TModel& ol = addFake(state.registry().mineralSet(Phase::Olivine), "Ol, 2001", "Ol01    ");
     addFake(state.registry().mineralSet(Phase::Plagioclase), "Pl, 2001", "Pl01    ");
@@ -552,7 +532,7 @@ TEST(CliSettingsErrors, OlivineModeNeedsOlivineAlone) {
 }
 
 TEST(CliSettingsErrors, TraceModelsMustComputeTheElementForTheMineral) {
-    TempDir dir;
+    test::ScratchDir dir{"varnodel_settings"};
     RunState state;
     TModel& trace = addFake(state.registry().traceModels(), "Nickel in olivine", "NiOl    ");
     trace.forMineral[static_cast<std::size_t>(Phase::Olivine)] = true;
@@ -583,7 +563,7 @@ TEST(CliSettingsErrors, TraceModelsMustComputeTheElementForTheMineral) {
 }
 
 TEST(CliSettingsErrors, AnUnreadableFileIsNamed) {
-    TempDir dir;
+    test::ScratchDir dir{"varnodel_settings"};
     RunState state;
     MlaChoice mla;
     const auto missing = dir.path() / "missing.toml";
@@ -603,7 +583,7 @@ TEST(CliSettingsErrors, AnUnreadableFileIsNamed) {
 }
 
 TEST(CliSettingsErrors, LeaveTheStateAsItWas) {
-    TempDir dir;
+    test::ScratchDir dir{"varnodel_settings"};
     RunState state;
     ensureExampleNames(state);
     MlaChoice mla;
@@ -629,7 +609,7 @@ TEST(CliSettingsErrors, LeaveTheStateAsItWas) {
 // --- bounds and the rules between settings ---------------------------------------------------
 
 TEST(CliSettingsClamping, ClampsToTheDialogBoundsAndNamesEachKey) {
-    TempDir dir;
+    test::ScratchDir dir{"varnodel_settings"};
     RunState state;
     MlaChoice mla;
     const auto file = dir.write("wide.toml",
@@ -831,7 +811,7 @@ TEST_F(CliSettingsModelNames, TheMlaTableChoosesByNameOrStar) {
 }
 
 TEST(CliSettingsComposition, ReadsOxidesElementsAndNotDetermined) {
-    TempDir dir;
+    test::ScratchDir dir{"varnodel_settings"};
     RunState state;
     MlaChoice mla;
     const auto file = dir.write("melt.toml",

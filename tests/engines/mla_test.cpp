@@ -4,6 +4,7 @@
 #include <limits>
 #include <memory>
 
+#include "RecordingMlaOutput.h"
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
 #include "engines/MLA.h"
@@ -15,19 +16,7 @@
 namespace varnodel {
 namespace {
 
-class RecordingMlaOutput : public MlaOutput {
-  public:
-    void startingComposition(const std::string& sample, const TAnalysis&) override {
-        lines.push_back("<start " + sample + ">");
-    }
-    void reportLine(const std::string& line) override { lines.push_back(line); }
-    void mineralRow(const MlaMineralRow& row) override { mineralRows.push_back(row); }
-    void resultRow(const MlaResultRow& row) override { rows.push_back(row); }
-
-    std::vector<std::string> lines;
-    std::vector<MlaMineralRow> mineralRows;
-    std::vector<MlaResultRow> rows;
-};
+using test::RecordingMlaOutput;
 
 // A mineral model with a given liquidus (K) and composition number; X follows T as T / 10000
 // when asked, to show at which temperature the composition was taken. It can also warn, give

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "FracHarness.h"
+#include "RecordingMlaOutput.h"
 #include "engines/MLA.h"
 #include "support/NonNumberText.h"
 
@@ -442,17 +443,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- liquidus association -------------------------------------------------------------------
 
-class RecordingMlaOutput : public MlaOutput {
-  public:
-    void startingComposition(const std::string&, const TAnalysis&) override {}
-    void reportLine(const std::string& line) override { lines.push_back(line); }
-    void mineralRow(const MlaMineralRow& row) override { mineralRows.push_back(row); }
-    void resultRow(const MlaResultRow& row) override { rows.push_back(row); }
-
-    std::vector<std::string> lines;
-    std::vector<MlaMineralRow> mineralRows;
-    std::vector<MlaResultRow> rows;
-};
+using test::RecordingMlaOutput;
 
 struct MlaCase {
     SweepMelt melt;

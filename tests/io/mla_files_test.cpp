@@ -10,6 +10,7 @@
 #include "models/RunState.h"
 #include "support/RecordingReporter.h"
 #include "support/ReferenceGlasses.h"
+#include "support/ScratchDir.h"
 
 namespace varnodel {
 namespace {
@@ -218,16 +219,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 class MlaFilesTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("varnodel_mla_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    fs::path folder_;
+    test::ScratchDir scratch_{"varnodel_mla"};
+    fs::path folder_ = scratch_.path();
     test::RecordingReporter reporter_;
     DirectSink disk_;
 };

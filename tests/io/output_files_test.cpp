@@ -6,6 +6,7 @@
 
 #include "core/Errors.h"
 #include "support/RecordingReporter.h"
+#include "support/ScratchDir.h"
 
 namespace varnodel {
 namespace {
@@ -14,17 +15,10 @@ namespace fs = std::filesystem;
 
 class OutputFilesTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("varnodel_output_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    void touch(const std::string& name) { std::ofstream(folder_ / name) << "x\n"; }
+    void touch(const std::string& name) { scratch_.write(name, "x\n"); }
 
-    fs::path folder_;
+    test::ScratchDir scratch_{"varnodel_output"};
+    fs::path folder_ = scratch_.path();
 };
 
 TEST_F(OutputFilesTest, BaseNameFromFolderNameAndSuffix) {
