@@ -285,6 +285,29 @@ TEST(OlivineModels, Nielsen1988DividesTheCrTermByQOnlyWhenQIsAtMost5) {
     }
 }
 
+// The pressure terms of the models that have one, at 10001 bar on the same melt, from an
+// independent evaluation of the written equations (exact roots): Sobolev & Slutsky add 0.0062
+// and 0.0132 per kbar to ln D_Fe and ln D_Mg; Langmuir et al. add 1.1155e-05 P to both;
+// Ariskin et al. 1993 add V = 1.2 x 0.0239 P / 1.986 to both numerators; Gaetani & Watson add
+// (P - 1)(0.01546) to W_Fe and (P - 1)(-0.00809) to W_Mg, so that their liquidus falls.
+TEST(OlivineModels, PressureTermsMatchHandComputationAt10kbar) {
+    const Reference references[] = {
+        {"Sobolev&Slutsky, 1984", 1470.1529, 0.827180},
+        {"Langmuir et al., 1992", 1505.9043, 0.803027},
+        {"Ariskin et al., 1993", 1495.6590, 0.809793},
+        {"Gaetani&Watson, 2002", 1401.3669, 0.763765},
+    };
+    const TModelOlivine set;
+    for (const Reference& ref : references) {
+        SCOPED_TRACE(ref.model);
+        TModel& model = olivineModel(set, ref.model);
+        TAssemblage a = kilauea(kFe3Share, 0.0, 10001.0);
+        const double T = liquidus(model, a);
+        EXPECT_NEAR(T, ref.T, 0.01);
+        EXPECT_NEAR(foAt(model, a, T), ref.fo, 5e-6);
+    }
+}
+
 TEST(OlivineModels, Beattie1993CountsNickelAndPressure) {
     TModelOlivine_Beattie1993 beattie;
     // 150 ppm Ni in the melt (0.015 wt% / 58.69 in cation moles) enters the cation balance and

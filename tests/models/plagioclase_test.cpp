@@ -145,6 +145,30 @@ TEST_F(PlagioclaseModels, Ariskin1993IsAriskinBarmina1990WithoutPressure) {
     }
 }
 
+// The pressure terms at 10001 bar on the Kilauea glass (10% of its iron ferric), from an
+// independent evaluation of the written equations (exact roots, An at the root): Ariskin et al.
+// 1993 add 2V and 4V (V = 0.0239 P / 1.986) to the anorthite and albite numerators, Langmuir et
+// al. 1992 add 0.0506 P to the albite one and take 5.461 for its intercept. At 1 bar the same
+// melt gives 1428.9291 K, An 0.653884 and 1435.2829 K, An 0.739369.
+TEST_F(PlagioclaseModels, PressureTermsMatchHandComputationAt10kbar) {
+    struct Case {
+        std::unique_ptr<TModel> model;
+        double T, An;
+    };
+    Case cases[2];
+    cases[0] = {std::make_unique<TModelPlagioclase_Ariskin1993>(), 1471.4538, 0.620966};
+    cases[1] = {std::make_unique<TModelPlagioclase_Langmuir1992>(), 1463.7831, 0.684982};
+    const ReferenceGlass kilauea = glass(3);
+    ASSERT_EQ(kilauea.name, "KL2-G Kilauea basalt glass");
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.model->displayName);
+        const TAssemblage a = meltAssemblage(kilauea, 0.1, 0.0, 10001.0);
+        const double T = liquidus(*c.model, a);
+        EXPECT_NEAR(T, c.T, 0.01);
+        EXPECT_NEAR(anorthiteAt(*c.model, a, T), c.An, 2e-5);
+    }
+}
+
 TEST_F(PlagioclaseModels, Brisande1998Is50KelvinBelowAriskin1993PerWtPercentH2O) {
     TModelPlagioclase_Ariskin1993 ariskin;
     TModelPlagioclase_Brisande1998 brisande;

@@ -186,6 +186,41 @@ TEST(Redox, SackRatioFallsByConstantFactorPerLogUnit) {
                     std::exp(0.21813 * kLn10), 1e-12);
 }
 
+// Every model on a melt with TiO2 and Fe2O3 (KL2-G, 10% of its iron ferric) at log fO2 = -8 and
+// 1473 K, from an independent evaluation of the written sums. The oxide mole fractions with the
+// total iron counted as FeO and the ferric iron once more as Fe2O3 are SiO2 0.529939,
+// TiO2 0.020268, Al2O3 0.082568, Fe2O3 0.004713, FeO 0.094264, MnO 0.001517, MgO 0.115287,
+// CaO 0.123029, Na2O 0.024000, K2O 0.003225, P2O5 0.001026, Cr2O3 0.000167; e.g. Sack et al.:
+// sum1 = -4.49933 - 2.15036 x 0.529939 - 8.35163 x 0.082568 - 8.99016 x 0.004713
+// - 4.49508 x 0.094264 - 5.43639 x 0.115287 + 0.073113 x 0.123029 + 3.54148 x 0.024
+// + 4.18688 x 0.003225 = -7.31381 (-7.313806 unrounded), and
+// Fe2+/Fe3+ = 1 / (2 exp(0.21813 (-8 ln 10) + 13184.7 / 1473 + sum1)) = 5.407819.
+TEST(Redox, EveryModelOnAFerricTitanianBasaltByHand) {
+    struct Case {
+        const char* model;
+        double sum1, sum2, sum3, ratio;
+    };
+    const Case cases[] = {
+        {"Sack80  ", -7.313806380, 0.0, 0.0, 5.407818590},
+        {"Kilinc83", -6.981670305, 0.0, 0.0, 5.539744142},
+        {"Kress88 ", 585.3592486, 0.0, 0.0, 5.319007401},
+        {"Boris90 ", -3.665906569, 3115.854607, 0.03820735842, 6.402603473},
+    };
+    const auto glass = test::referenceGlasses().at(3);
+    ASSERT_EQ(glass.name, "KL2-G Kilauea basalt glass");
+    const Oxides melt = meltOf(test::meltAssemblage(glass, 0.1)).oxides;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        TOxydationState state;
+        state.selectModel(c.model);
+        state.setMelt(melt);
+        EXPECT_NEAR(state.sum1, c.sum1, 1e-8 * std::fabs(c.sum1));
+        EXPECT_NEAR(state.sum2, c.sum2, 1e-8 * std::fabs(c.sum2));
+        EXPECT_NEAR(state.sum3, c.sum3, 1e-8 * std::fabs(c.sum3));
+        EXPECT_NEAR(state.fe2Fe3AtLogFO2(-8.0, 1473.0), c.ratio, 1e-8 * c.ratio);
+    }
+}
+
 struct RoundTripCase {
     std::string model;
     std::size_t glass;
