@@ -506,7 +506,11 @@ void TFracThread::dissolveMineral(std::size_t i) {
     int k = 1;
     for (; k <= kResorptionCycles; ++k) {
         amount = std::min(k * increment, st_.crystalsInMagma[i]);
-        // The melt as it stands (mass meltFraction) takes up `amount` of the crystals.
+        // The melt as it stands (mass meltFraction) takes up `amount` of the crystals. The
+        // peritectic search weighs its melt as meltFraction x (1 - stepFraction), the melt left
+        // after the leader's crystals; resorption runs before the leader crystallises, so that
+        // weight here would give the melt a composition that does not match the meltFraction +
+        // amount booked for it, and the whole system would no longer keep its composition.
         meltRef() = combineByMass(kept, mineral, mineral, st_.meltFraction, amount, 0.0, active);
         computeCorrections();
         getFe2Fe3(i);
