@@ -11,6 +11,7 @@
 
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
+#include "models/LiquidusCorrection.h"
 
 namespace varnodel::cli {
 
@@ -534,11 +535,29 @@ void Reader::readMineral(const toml::table& table, const std::string& path, std:
     }
     if (const auto* node = table.get("h2o_correction")) {
         const std::string key = path + ".h2o_correction";
-        const auto* pair = node->as_array();
-        if (pair == nullptr || pair->size() != 2)
-            fail(key, node->source(), "expected [A, B], got " + typeName(*node));
-        options.h2oA = number(*pair->get(0), key + "[0]", kH2OA);
-        options.h2oB = number(*pair->get(1), key + "[1]", kH2OB);
+        if (node->is_string()) {
+            // The presets of the H2O-correction dialog by name.
+            const std::string preset = lower(text(*node, key));
+            H2OCorrectionCoefficients c;
+            if (preset == "default")
+                c = defaultH2OCorrection(static_cast<Phase>(m));
+            else if (preset == "faloon-quellmark")
+                c = kQuellmarkH2OCorrection;
+            else if (preset != "none")
+                fail(key, node->source(),
+                     "unknown correction \"" + text(*node, key) +
+                         "\" (default, faloon-quellmark, none or [A, B])");
+            options.h2oA = c.a;
+            options.h2oB = c.b;
+        } else {
+            const auto* pair = node->as_array();
+            if (pair == nullptr || pair->size() != 2)
+                fail(key, node->source(),
+                     "expected [A, B], \"default\", \"faloon-quellmark\" or \"none\", got " +
+                         typeName(*node));
+            options.h2oA = number(*pair->get(0), key + "[0]", kH2OA);
+            options.h2oB = number(*pair->get(1), key + "[1]", kH2OB);
+        }
         options.h2oCorrection = options.h2oA != 0.0 || options.h2oB != 0.0;
     }
     if (const auto* kd = subTable(table, path, "kd")) {
@@ -1047,9 +1066,11 @@ void writeMinerals(Writer& w, const RunState& state) {
         w.number("fractionation", options.fractionation,
                  "% of each step's crystals removed to the cumulate");
         w.number("pressure_correction", options.pressureSlope, "deg/kbar, 0 = off");
-        w.value("h2o_correction",
-                "[" + tomlNumber(options.h2oA) + ", " + tomlNumber(options.h2oB) + "]",
-                "A and B of dT = -A*H2O(wt%)^B, both 0 = off");
+        w.value(
+            "h2o_correction",
+            "[" + tomlNumber(options.h2oA) + ", " + tomlNumber(options.h2oB) + "]",
+            "A and B of dT = -A*H2O(wt%)^B, both 0 = off; or \"default\", \"faloon-quellmark\", "
+            "\"none\"");
         std::vector<std::pair<std::string, double>> kd;
         std::vector<std::pair<std::string, std::string>> choices;
         for (std::size_t e = 1; e <= kTraceChoiceCount; ++e) {

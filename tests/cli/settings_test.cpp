@@ -418,7 +418,11 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"run = 3\n", ":1:7: run: expected a table, got an integer"},
         ErrorCase{"[run]\nstep = nan\n", ":2:8: run.step: expected a finite number"},
         ErrorCase{"[minerals.olivine]\nh2o_correction = [1.0]\n",
-                  ":2:18: minerals.olivine.h2o_correction: expected [A, B], got an array"},
+                  ":2:18: minerals.olivine.h2o_correction: expected [A, B], \"default\", "
+                  "\"faloon-quellmark\" or \"none\", got an array"},
+        ErrorCase{"[minerals.olivine]\nh2o_correction = \"falloon\"\n",
+                  ":2:18: minerals.olivine.h2o_correction: unknown correction \"falloon\" "
+                  "(default, faloon-quellmark, none or [A, B])"},
         ErrorCase{"[pressure]\nsteps = [[1,1],[2,2],[3,3],[4,4],[5,5],[6,6]]\n",
                   ":2:9: pressure.steps: at most 5 rows [P kbar, F %]"},
         ErrorCase{"[pressure]\nsteps = [[1,1],[2]]\n",
@@ -689,6 +693,25 @@ TEST(CliSettingsRules, CorrectionFlagsFollowTheirCoefficients) {
     EXPECT_FALSE(state.settings.minerals[1].h2oCorrection);
     cli::applySettingOverrides(state, mla, {"minerals.plagioclase.pressure_correction=0"});
     EXPECT_FALSE(state.settings.minerals[2].pressureCorrection);
+}
+
+// The presets of the H2O-correction dialog: "Set default" (121.75, 0.512 for plagioclase;
+// 74.403, 0.352 for every other mineral), "use Faloon, Quellmark (2000)" and "Remove".
+TEST(CliSettingsRules, H2OCorrectionPresetsByName) {
+    RunState state;
+    MlaChoice mla;
+    cli::applySettingOverrides(state, mla,
+                               {"minerals.plagioclase.h2o_correction=default",
+                                "minerals.clinopyroxene.h2o_correction=DEFAULT",
+                                "minerals.olivine.h2o_correction=faloon-quellmark"});
+    const auto& minerals = state.settings.minerals;
+    EXPECT_EQ(std::make_pair(minerals[2].h2oA, minerals[2].h2oB), std::make_pair(121.75, 0.512));
+    EXPECT_EQ(std::make_pair(minerals[3].h2oA, minerals[3].h2oB), std::make_pair(74.403, 0.352));
+    EXPECT_EQ(std::make_pair(minerals[1].h2oA, minerals[1].h2oB), std::make_pair(74.403, 0.352));
+    EXPECT_TRUE(minerals[1].h2oCorrection && minerals[2].h2oCorrection);
+    cli::applySettingOverrides(state, mla, {"minerals.plagioclase.h2o_correction=none"});
+    EXPECT_EQ(std::make_pair(minerals[2].h2oA, minerals[2].h2oB), std::make_pair(0.0, 0.0));
+    EXPECT_FALSE(minerals[2].h2oCorrection);
 }
 
 TEST(CliSettingsRules, TheCotecticSwitchesEveryCorrectionOff) {
