@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <sstream>
+#include <string>
+#include <string_view>
 
 #include "support/RecordingReporter.h"
 
@@ -361,6 +363,137 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"-2.62", 0.0, "-2.62 is outside 0 to 100; 0 is used"},
         FieldCase{"1e6", 100.0, "1000000 is outside 0 to 100; 100 is used"},
         FieldCase{"-0", 0.0, ""}));
+
+// --- every header keyword -------------------------------------------------------------------
+
+using SampleValue = double (*)(const TAssemblage&);
+
+struct KeywordCase {
+    const char* keyword;       // as a scientist might write it; matched upper-cased and trimmed
+    SampleValue value;         // where the field's number must land
+    double below;              // what a field far below its range reads as (its lower end)
+    double above;              // what a field far above its range reads as (its upper end)
+    const char* iron = "FeO";  // the other iron column, which keeps every row acceptable
+};
+
+void PrintTo(const KeywordCase& c, std::ostream* os) {
+    *os << '"' << c.keyword << '"';
+}
+
+double oxide(const TAssemblage& s, std::size_t k) {
+    return s.phases.at(0).oxides[k];
+}
+double trace(const TAssemblage& s, std::string_view name) {
+    return s.phases.at(0).traces[elementIndex(name) - 1].value;
+}
+double stopValue(const TAssemblage& s, std::size_t kind) {
+    // A value read as 0 sets no target: its place then keeps the blank 0 as well.
+    return s.stop.values[kind];
+}
+
+class AnalysesFileKeywords : public ::testing::TestWithParam<KeywordCase> {};
+
+// Each keyword of the data-file header puts its column into one place, read within that
+// place's range: 7.5 lands as written, -1e9 and 1e9 land on the ends of the range (the stop
+// targets keep nothing for the lower end, which is 0: no target).
+TEST_P(AnalysesFileKeywords, FillTheirPlaceWithinTheirRange) {
+    const KeywordCase& c = GetParam();
+    const std::string header =
+        "Name,SiO2,MgO,CaO," + std::string(c.iron) + "," + c.keyword + ",Note\n";
+    const auto loaded =
+        read(header + "in,50,8,11,9,7.5,x\nlow,50,8,11,9,-1e9,x\nhigh,50,8,11,9,1e9,x\n");
+    ASSERT_EQ(loaded.data.analyses.size(), 3u);
+    EXPECT_EQ(loaded.data.analyses[0].name, "in");  // the keyword did not take the name
+    EXPECT_EQ(c.value(loaded.data.analyses[0]), 7.5);
+    EXPECT_EQ(c.value(loaded.data.analyses[1]), c.below);
+    EXPECT_EQ(c.value(loaded.data.analyses[2]), c.above);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, AnalysesFileKeywords,
+    ::testing::Values(
+        KeywordCase{"TiO2", [](const TAssemblage& s) { return oxide(s, Ox::TiO2); }, 0, 100},
+        KeywordCase{"AL2O3_MELT", [](const TAssemblage& s) { return oxide(s, Ox::Al2O3); }, 0, 100},
+        KeywordCase{"fe2o3", [](const TAssemblage& s) { return oxide(s, Ox::Fe2O3); }, 0, 100},
+        KeywordCase{"MnO_melt", [](const TAssemblage& s) { return oxide(s, Ox::MnO); }, 0, 100},
+        KeywordCase{"Na2O", [](const TAssemblage& s) { return oxide(s, Ox::Na2O); }, 0, 100},
+        KeywordCase{"K2O", [](const TAssemblage& s) { return oxide(s, Ox::K2O); }, 0, 100},
+        KeywordCase{"P2O5", [](const TAssemblage& s) { return oxide(s, Ox::P2O5); }, 0, 100},
+        KeywordCase{"Cr2O3_melt", [](const TAssemblage& s) { return oxide(s, Ox::Cr2O3); }, 0, 100},
+        KeywordCase{"FeO*", [](const TAssemblage& s) { return oxide(s, Ox::FeO); }, 0, 100,
+                    "Fe2O3"},
+        KeywordCase{"FeOt", [](const TAssemblage& s) { return oxide(s, Ox::FeO); }, 0, 100,
+                    "Fe2O3"},
+        KeywordCase{"H2O", [](const TAssemblage& s) { return s.phases.at(0).volatile_.value; }, 0,
+                    100},
+        KeywordCase{"H2O_melt", [](const TAssemblage& s) { return s.phases.at(0).volatile_.value; },
+                    0, 100},
+        KeywordCase{"B", [](const TAssemblage& s) { return trace(s, "B "); }, 0, 1e6},
+        KeywordCase{"Ni_melt", [](const TAssemblage& s) { return trace(s, "Ni"); }, 0, 1e6},
+        KeywordCase{" u ", [](const TAssemblage& s) { return trace(s, "U "); }, 0, 1e6},
+        KeywordCase{"Fo_h", [](const TAssemblage& s) { return std::stod(s.meltInclusions.hostFo); },
+                    0, 100},
+        KeywordCase{"FO_HOST",
+                    [](const TAssemblage& s) { return std::stod(s.meltInclusions.hostFo); }, 0,
+                    100},
+        KeywordCase{"FeO_fin",
+                    [](const TAssemblage& s) { return std::stod(s.meltInclusions.wholeRockFeO); },
+                    0, 100},
+        KeywordCase{"FeO_rock",
+                    [](const TAssemblage& s) { return std::stod(s.meltInclusions.wholeRockFeO); },
+                    0, 100},
+        KeywordCase{"FEO_FINAL",
+                    [](const TAssemblage& s) { return std::stod(s.meltInclusions.wholeRockFeO); },
+                    0, 100},
+        KeywordCase{"T C", [](const TAssemblage& s) { return s.temperature; }, 0, 3500},
+        KeywordCase{"t_c", [](const TAssemblage& s) { return s.temperature; }, 0, 3500},
+        KeywordCase{"P kbar", [](const TAssemblage& s) { return s.pressureBlock.pressure; }, 0,
+                    100},
+        KeywordCase{"lgfO2", [](const TAssemblage& s) { return s.lgfO2; }, -100, 10},
+        KeywordCase{"LastFrac",
+                    [](const TAssemblage& s) { return stopValue(s, Stop::Crystallisation); }, 0,
+                    100},
+        KeywordCase{"LAST_FRAC",
+                    [](const TAssemblage& s) { return stopValue(s, Stop::Crystallisation); }, 0,
+                    100},
+        KeywordCase{"LastFo", [](const TAssemblage& s) { return stopValue(s, Stop::Fo); }, 0, 100},
+        KeywordCase{"LAST_FO", [](const TAssemblage& s) { return stopValue(s, Stop::Fo); }, 0, 100},
+        // Read with the stop dialog's range rather than capped at 100 degrees.
+        KeywordCase{"LastTemp",
+                    [](const TAssemblage& s) { return stopValue(s, Stop::Temperature); }, 0, 3000},
+        KeywordCase{"LAST_TEMP",
+                    [](const TAssemblage& s) { return stopValue(s, Stop::Temperature); }, 0, 3000},
+        KeywordCase{"LastCpx",
+                    [](const TAssemblage& s) { return stopValue(s, Stop::Clinopyroxene); }, 0, 100},
+        KeywordCase{"LAST_CPX",
+                    [](const TAssemblage& s) { return stopValue(s, Stop::Clinopyroxene); }, 0, 100},
+        KeywordCase{"LastPig", [](const TAssemblage& s) { return stopValue(s, Stop::Pigeonite); },
+                    0, 100},
+        KeywordCase{"LAST_PIG", [](const TAssemblage& s) { return stopValue(s, Stop::Pigeonite); },
+                    0, 100},
+        KeywordCase{"LastAn", [](const TAssemblage& s) { return stopValue(s, Stop::An); }, 0, 100},
+        KeywordCase{"LAST_AN", [](const TAssemblage& s) { return stopValue(s, Stop::An); }, 0, 100},
+        KeywordCase{"LastOpx",
+                    [](const TAssemblage& s) { return stopValue(s, Stop::Orthopyroxene); }, 0, 100},
+        KeywordCase{"LAST_OPX",
+                    [](const TAssemblage& s) { return stopValue(s, Stop::Orthopyroxene); }, 0, 100},
+        KeywordCase{"LastMgO", [](const TAssemblage& s) { return stopValue(s, Stop::MeltMgO); }, 0,
+                    100},
+        KeywordCase{"LAST_MGO", [](const TAssemblage& s) { return stopValue(s, Stop::MeltMgO); }, 0,
+                    100}));
+
+class AnalysesFileNameKeywords : public ::testing::TestWithParam<const char*> {};
+
+// Any of the four name keywords names the analyses, wherever it stands (not the last column).
+TEST_P(AnalysesFileNameKeywords, NameTheAnalyses) {
+    const auto loaded = read(std::string("SiO2,") + GetParam() + ",MgO,CaO,FeO,Note\n" +
+                             "50,Kilauea 1959,8,11,9,picrite\n");
+    ASSERT_EQ(loaded.data.analyses.size(), 1u);
+    EXPECT_EQ(loaded.data.analyses[0].name, "Kilauea 1959");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, AnalysesFileNameKeywords,
+                         ::testing::Values("Name", "NUMBER", "sample", " Analysis "));
 
 TEST(AnalysesFileHostile, DecimalCommaInACommaFileIsNamed) {
     const auto loaded =
