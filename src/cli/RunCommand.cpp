@@ -115,13 +115,6 @@ CLI::Validator wholeNumber(double min, double max) {
         "");
 }
 
-const char* resultSuffix(const std::string& mode) {
-    if (mode == "Fractional") return "_FRAC";
-    if (mode == "Reverse") return "_REV";
-    if (mode == "MLA") return "_MLA";
-    return "_IRL";
-}
-
 bool sameFile(const fs::path& a, const fs::path& b) {
     std::error_code ec;
     return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);

@@ -62,13 +62,20 @@ bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::strin
     return true;
 }
 
+std::string_view resultSuffix(std::string_view mode) {
+    if (mode == "Fractional") return "_FRAC";
+    if (mode == "Reverse") return "_REV";
+    if (mode == "MLA") return "_MLA";
+    return "_IRL";
+}
+
 std::vector<TAssemblage> TVarnodelCalcThread::compositions() const {
     if (state_.options.wholeFile && !state_.analyses.empty()) return state_.analyses;
     return {state_.composition};
 }
 
 void TVarnodelCalcThread::fractional(DispatchResult& result) {
-    const std::string base = baseName(state_.options, "_FRAC");
+    const std::string base = baseName(state_.options, resultSuffix("Fractional"));
     result.baseName = base;
     PerPhase<bool> withModel{};
     for (std::size_t i = 1; i < kPhaseCount; ++i)
@@ -187,7 +194,7 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
 }
 
 void TVarnodelCalcThread::mla(DispatchResult& result) {
-    const std::string base = baseName(state_.options, "_MLA");
+    const std::string base = baseName(state_.options, resultSuffix("MLA"));
     result.baseName = base;
     const RunState& s = state_;
     if (!prepareFiles(base, mlaResultsHeader(s.registry(), mlaModels_, present_))) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 
 #include "core/RunReporter.h"
 #include "engines/Fr.h"
@@ -24,6 +25,10 @@ struct DispatchResult {
     bool notStarted = false;  // the result files could not be prepared
     std::string baseName;
 };
+
+// The suffix of the result files of a calculation: "_FRAC" for "Fractional", "_REV" for
+// "Reverse", "_MLA" for "MLA", "_IRL" for the melt-inclusion calculations.
+std::string_view resultSuffix(std::string_view mode);
 
 class TVarnodelCalcThread {
   public:
