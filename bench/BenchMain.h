@@ -8,5 +8,6 @@ void registerLiquidusBenchmarks();
 void registerForwardRunBenchmarks();
 void registerBatchBenchmarks();
 void registerMlaBenchmarks();
+void registerProfileBenchmarks();
 
 }  // namespace varnodel::bench

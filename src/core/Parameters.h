@@ -26,6 +26,9 @@ struct TMeltInclusionSettings {
     bool loadLastResult = false;
     bool instantCooling = true;
     bool coolingRateMode = false;
+    // Minor elements (Ca, Mn, Cr) of the olivine: 0 none, 1 komatiites, 2 high-Ca boninites,
+    // 3 MORB or BABB.
+    int olivineMinorSet = 0;
 
     bool operator==(const TMeltInclusionSettings&) const = default;
 };
