@@ -194,7 +194,8 @@ void InclusionOlivine::olivineComposition() {
             "Calculation aborted");
     }
     if (!std::isfinite(fo) || fo <= 0.0 || fo > 1.0)
-        throw EFloatingPointError("The Fo of the olivine in equilibrium with the melt");
+        throw EFloatingPointError("The Fo of the olivine in equilibrium with the melt: " +
+                                  std::to_string(fo));
     fo_ = fo;
     olivine_ = profileOlivine(minorSet_, fo, melt());
     if (assemblage_.phases.size() > 1) assemblage_.phases.resize(1);

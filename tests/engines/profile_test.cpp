@@ -140,11 +140,12 @@ TEST(ProfileInstantCooling, ReheatingAndRimLimits) {
                   "restart calculations.");
     }
     {
-        // A liquidus that hardly falls as olivine crystallises: 5000 rim steps do not reach the
-        // end of the cooling interval.
+        // A liquidus that hardly falls as olivine crystallises from a melt rich enough in MgO
+        // to go on: 5000 rim steps do not reach the end of the cooling interval.
         ProfileCase c;
         test::StandInMineral& olivine = test::addStandIn(c.state, Phase::Olivine);
         olivine.slope = 1.0;
+        c.state.composition.phases[0].oxides[Ox::MgO] = 35.0;
         c.mi().coolingInterval = 10.0;
         EXPECT_EQ(c.run<TInstThread>(base), RunOutcome::Failed);
         ASSERT_EQ(c.reporter.messages.size(), 1u);
