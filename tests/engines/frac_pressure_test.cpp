@@ -101,6 +101,29 @@ TEST(PressurePath, DPdTModeChangesAfterEachDegreeOfCooling) {
     EXPECT_EQ(rising.pressure(), 2100.0);
 }
 
+// A reverse run heats the melt: the same path in the other direction, after each whole degree
+// of heating (2000 bar + 1.5 x 100 at 1501.5 K), and the added fraction moves the steps.
+TEST(PressurePath, HeatingMovesThePressureWithTheLeaderGoingUp) {
+    TPressureBlock block;
+    block.pressure = 2.0;
+    block.dPdTMode = true;
+    block.dPdT = 100.0;
+    PressurePath path(block, PathDirection::Heating);
+    path.startAt(1500.0);
+    path.update(0.0, 1500.5);
+    EXPECT_EQ(path.pressure(), 2000.0);
+    path.update(0.0, 1501.5);
+    EXPECT_NEAR(path.pressure(), 2150.0, 1e-9);
+    path.update(0.0, 1490.0);
+    EXPECT_NEAR(path.pressure(), 2150.0, 1e-9);
+
+    PressurePath steps(threeRows(), PathDirection::Heating);
+    EXPECT_TRUE(steps.update(0.2, kT));
+    EXPECT_NEAR(steps.pressure(), 3000.0, 1e-9);
+    steps.update(0.3, kT);
+    EXPECT_NEAR(steps.pressure(), 2000.0, 1e-9);
+}
+
 // In a run, passing a row asks for the next step to be printed, at the row's pressure: with no
 // other output than that, the printed steps are the first (olivine joins), the two after the
 // rows and the last.
