@@ -9,5 +9,6 @@ void registerForwardRunBenchmarks();
 void registerBatchBenchmarks();
 void registerMlaBenchmarks();
 void registerProfileBenchmarks();
+void registerIronLossBenchmarks();
 
 }  // namespace varnodel::bench

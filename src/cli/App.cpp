@@ -26,6 +26,15 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     auto* mla = app.add_subcommand(
         "mla", "Melt liquidus association: liquidus and mineral of every chosen model");
     addRunOptions(*mla, mlaOptions);
+    RunOptions picOptions;
+    auto* profileIc = app.add_subcommand(
+        "profile-ic", "FeO diffusion profile around a melt inclusion in olivine, instant cooling");
+    addRunOptions(*profileIc, picOptions);
+    RunOptions pcrOptions;
+    auto* profileCr = app.add_subcommand(
+        "profile-cr",
+        "FeO diffusion profiles around a melt inclusion in olivine at a cooling rate");
+    addRunOptions(*profileCr, pcrOptions);
 
     // Name a mistyped command instead of only saying that one is missing.
     const auto isCommand = [&app](const std::string& name) {
@@ -71,6 +80,8 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     if (frac->parsed()) return runCalculation("Fractional", fracOptions, out, err);
     if (mla->parsed()) return runCalculation("MLA", mlaOptions, out, err);
+    if (profileIc->parsed()) return runCalculation("Profile_IC", picOptions, out, err);
+    if (profileCr->parsed()) return runCalculation("Profile_CR", pcrOptions, out, err);
     return kExitOk;
 }
 

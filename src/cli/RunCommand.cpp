@@ -18,6 +18,7 @@
 #include "core/RunReporter.h"
 #include "io/AnalysesFile.h"
 #include "io/OutputFiles.h"
+#include "io/ProfileFiles.h"
 #include "ui/CalcThread.h"
 
 namespace varnodel::cli {
@@ -201,6 +202,7 @@ int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& o
     // Files the user gave that the run would overwrite or delete: refused before anything is
     // written. (The data file among the old results is refused by the dispatcher.)
     const std::string base = baseName(state.options, resultSuffix(mode));
+    const bool profileMode = mode == "Profile_IC" || mode == "Profile_CR";
     if (!o.debugLog.empty()) {
         const fs::path log(o.debugLog);
         const std::string clash = sameFile(log, o.data)       ? "is the data file"
@@ -269,6 +271,33 @@ int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& o
             state.options.wholeFile = true;
         }
     }
+    if (profileMode) {
+        // One inclusion: the analysis chosen from the data file (the first without --analysis),
+        // else the profile composition of the settings file, else its composition.
+        if (!o.data.empty()) {
+            state.profileComposition =
+                state.analyses[static_cast<std::size_t>(std::max(o.analysis, 1) - 1)];
+            state.options.wholeFile = false;
+        } else if (meltOf(state.profileComposition).oxides[Ox::SiO2] <= 1.0) {
+            state.profileComposition = state.composition;
+        }
+        TMeltInclusionSettings& mi = state.settings.parameters.meltInclusions;
+        if (mi.loadLastResult) {
+            // As the window's tick box: the radius and the melt of the last result.
+            try {
+                const fs::path folder = fs::path(base).parent_path();
+                const LastResultStart last = readLastResultStart(lastResultPath(folder));
+                mi.inclusionRadius = last.radius;
+                TAnalysis melt = last.melt;
+                melt.name = std::string(phaseName(Phase::Melt));
+                state.profileComposition.phases = {melt};
+                state.profileComposition.name = last.melt.name;
+            } catch (const EInputError& e) {
+                err << "varnodel-cli: " << e.what() << '\n';
+                return kExitUsage;
+            }
+        }
+    }
 
     InterruptWatch interrupt;
     TVarnodelCalcThread dispatcher(mode, state, present, reporter, interrupt.token());
@@ -292,9 +321,17 @@ int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& o
     }
     // The result files could not be prepared where --output (or --data) points: nothing ran.
     if (result.notStarted) return kExitUsage;
-    if (!o.quiet)
+    if (!o.quiet && profileMode && result.analyses > 0) {
+        err << "varnodel-cli: results in " << result.baseName << ".csv, " << result.baseName
+            << "_calc_param.csv"
+            << (mode == "Profile_CR"
+                    ? ", " + result.baseName + "_COMP.csv, " + result.baseName + "_PR.csv"
+                    : std::string())
+            << " and " << lastResultPath(fs::path(result.baseName).parent_path()).string() << '\n';
+    } else if (!o.quiet && !profileMode) {
         err << "varnodel-cli: results in " << result.baseName << ".csv, " << result.baseName
             << "_calc_param.csv and " << result.baseName << "_<mineral>.csv\n";
+    }
     return result.failed > 0 ? kExitRunError : kExitOk;
 }
 

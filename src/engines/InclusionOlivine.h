@@ -1,33 +1,18 @@
-// A melt inclusion's melt and the olivine in equilibrium with it at its liquidus, at 1 bar: the
-// olivine liquidus with the user's corrections, the melt's Fe2O3/FeO at that temperature, the
-// olivine composition with its minor elements, and the removal of olivine in equilibrium with
-// the remaining melt. The diffusion-profile engines work through it.
+// The melt of an inclusion as the profile calculations hold it: an olivine-saturated melt of its
+// own (at 1 bar, the olivine rebuilt from zero with the host's minor elements) that can be copied,
+// a copy working on a melt of its own. Also the olivine of a shell of the wall melted back into
+// the inclusion.
 #pragma once
 
-#include <optional>
-#include <stop_token>
+#include <memory>
 
-#include "core/Assemblage.h"
-#include "core/MoleConversions.h"
-#include "core/RunReporter.h"
-#include "models/RunState.h"
-#include "models/TOxydationState.h"
+#include "engines/OlivineMelt.h"
 
 namespace varnodel {
 
-// "Set of minor elements (Ca, Mn, Cr) in Olivine".
-enum class OlivineMinorSet : int { None = 0, Komatiites = 1, HighCaBoninites = 2, MorbBabb = 3 };
-
-// Ca, Mn and Cr (cation moles per three-cation formula) of the olivine of fraction `fo` by the
-// set; Mn and Cr only when `meltMolar` holds MnO, respectively Cr2O3; absent ones are 0.
-Oxides olivineMinorCations(OlivineMinorSet set, double fo, const TAnalysis& meltMolar);
-
-// The olivine of fraction `fo` built from nothing on a three-cation basis with the set's minor
-// elements, Mg and Fe sharing the M sites the minor cations leave, in the molar form of 100 g.
-Oxides profileOlivine(OlivineMinorSet set, double fo, const TAnalysis& meltMolar);
-
-// The olivine of a shell melted back into the inclusion: Fe and Mg by `fo`, then the minor
-// cations taken from the Mg; molar form of 100 g.
+// The olivine of a shell melted back into the inclusion, of olivine number `fo`: Fe and Mg by
+// `fo` on the three-cation formula, the set's minor cations taken from the Mg; molar form of
+// 100 g.
 Oxides shellOlivine(OlivineMinorSet set, double fo, const TAnalysis& meltMolar);
 
 // FeO wt% of an olivine in the molar form.
@@ -37,51 +22,35 @@ inline double olivineFeOWt(const Oxides& olivine) {
 
 class InclusionOlivine {
   public:
-    // `snapshot` holds the run's own settings (equation A already scaled to Fo as a fraction)
-    // and models; the olivine model is its olivine slot. `meltWt` is the melt in wt%.
+    // `meltWt` in wt% (traces in ppm); the melt is brought to its liquidus at once. The snapshot
+    // holds the run's scaled settings.
     InclusionOlivine(RunSnapshot& snapshot, RunReporter& reporter, const TAnalysis& meltWt,
                      OlivineMinorSet minorSet);
+    // A copy of the other's melt, settled at its liquidus again.
+    InclusionOlivine(const InclusionOlivine& other);
+    InclusionOlivine& operator=(const InclusionOlivine&) = delete;
 
-    // The corrected liquidus T and the model's own T_model (K) of the current melt.
-    void liquidus();
-    // The melt's Fe2O3/FeO at its liquidus, settled by repetition; then the melt back to 100 g.
-    void getFe2Fe3();
-    // The olivine in equilibrium with the melt at its liquidus: Fo and the olivine.
-    void olivineComposition();
-    void equilibriumStep() {
-        getFe2Fe3();
-        olivineComposition();
-    }
-    // `GetMeltAndOlivTdown`: a fraction f of olivine leaves, the melt left in equilibrium with it.
-    void removeOlivine(double f);
-
-    TAnalysis& melt() { return assemblage_.phases[0]; }
-    const TAnalysis& melt() const { return assemblage_.phases[0]; }
-    const Oxides& olivine() const { return olivine_; }
-    // Total iron as FeO, wt%.
-    double meltFeOStar() const;
-    double olivineFeO() const { return olivineFeOWt(olivine_); }
-    double T() const { return T_; }
-    double fo() const { return fo_; }
+    OlivineMelt& om() { return *om_; }
+    const OlivineMelt& om() const { return *om_; }
+    TAnalysis& melt() { return om_->melt(); }
+    const TAnalysis& melt() const { return om_->melt(); }
+    double T() const { return om_->T(); }
+    double fo() const { return om_->fo(); }
+    double meltFeOStar() const { return om_->feoTotal(); }
+    double olivineFeO() const { return olivineFeOWt(om_->olivine().oxides); }
+    OlivineMinorSet minorSet() const { return minorSet_; }
     // The melt in wt%, traces in ppm.
     TAnalysis meltWt() const;
-    OlivineMinorSet minorSet() const { return minorSet_; }
 
   private:
-    void fatal(const std::string& text);
-    void takeMessage(TModel& model);
+    InclusionOlivine(RunSnapshot& snapshot, RunReporter& reporter, OlivineMinorSet minorSet,
+                     const TAssemblage& assemblage);
 
     RunSnapshot& snap_;
     RunReporter& reporter_;
-    TModel* olivineModel_;
     OlivineMinorSet minorSet_;
-    TAssemblage assemblage_;
-    TMoleConversions conv_;
-    TOxydationState oxidation_;
-    Oxides olivine_{};
-    double T_ = 0.0;
-    double modelT_ = 0.0;
-    double fo_ = 0.0;
+    std::unique_ptr<TAssemblage> assemblage_;  // OlivineMelt keeps a reference to it
+    std::unique_ptr<OlivineMelt> om_;
 };
 
 }  // namespace varnodel

@@ -8,6 +8,7 @@
 
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
+#include "engines/ScaledSettings.h"
 #include "models/MeltProperties.h"
 
 namespace varnodel {
@@ -49,18 +50,17 @@ void InclusionProfileRun::requireFinite(double v, const char* what) const {
 }
 
 RunOutcome InclusionProfileRun::run() {
-    TParameters& p = snap_.settings().parameters;
     const RunSettings userSettings = snap_.settings();
-    const double userEquationA = p.equationA;
-    p.equationA *= 100.0;  // the olivine relation takes Fo as a fraction here
     RunOutcome outcome = RunOutcome::Completed;
     std::string& errorText = snap_.context().errorText;
+    const ScaledRunSettings scaled(snap_, userSettings);
     try {
         ProfileRunInfo info;
         info.settings = &userSettings;
         info.olivine = snap_.slots[static_cast<std::size_t>(Phase::Olivine)];
-        if (auto* ox = snap_.registry->oxidationModels().getByNameShort(p.oxidationModel))
-            info.oxidationModelName = ox->displayName;
+        info.registry = snap_.registry.get();
+        info.closedSystemUndefined =
+            !(startWt_.oxides[Ox::Fe2O3] > 0.0) || !(startWt_.oxides[Ox::FeO] > 0.0);
         info.coolingRate = coolingRate();
         info.meltHasH2O = startWt_.volatile_.value > 0.0;
         output_.runParameters(info);
@@ -102,13 +102,11 @@ RunOutcome InclusionProfileRun::run() {
                 "A dynamic memory allocation or invalid pointer operation error occurred. "
                 "Current calculation aborted. Call Microsoft to complain.";
         } catch (...) {
-            p.equationA = userEquationA;
             throw;
         }
         errorText.clear();
         reporter_.message(text);
     }
-    p.equationA = userEquationA;
     return outcome;
 }
 
@@ -128,9 +126,7 @@ double InclusionProfileRun::meltDensity(const InclusionOlivine& m, double T) con
 }
 
 void InclusionProfileRun::trap() {
-    ol_.emplace(snap_, reporter_, startWt_,
-                static_cast<OlivineMinorSet>(std::clamp(mi_.olivineMinorSet, 0, 3)));
-    ol_->equilibriumStep();
+    ol_.emplace(snap_, reporter_, startWt_, mi_.olivineMinorSet);
     Ttrap_ = ol_->T();
     foTrap_ = ol_->fo();
     feoTrap_ = ol_->olivineFeO();
@@ -145,7 +141,7 @@ void InclusionProfileRun::buildRim(double interval, const std::string& suffix) {
     std::size_t count = 0;
     while (Ttrap_ - ol_->T() < interval && !stopped()) {
         if (count >= kMaxRimSteps) throw ERimSteps("Allowed rim legth exceeded");
-        ol_->removeOlivine(f);
+        ol_->om().GetMeltAndOlivTdown(f);
         crystallised_ += f * meltFraction_;
         meltFraction_ -= f * meltFraction_;
         ++count;
@@ -205,11 +201,9 @@ InclusionProfileRun::Reequilibrated InclusionProfileRun::reequilibrateMelt(
     };
     while (going()) {
         ++count;
-        TAnalysis& melt = m.melt();
-        melt.oxides[Ox::FeO] -= x;
-        melt.oxides[Ox::MgO] += x;
+        m.om().exchangeFeForMg(x);
         do {
-            m.removeOlivine(g);
+            m.om().GetMeltAndOlivTdown(g);
             if (!toHost) {
                 r.extraCrystallised += g * fraction;
                 fraction -= g * fraction;
@@ -235,23 +229,19 @@ void InclusionProfileRun::reheatInclusion(const InclusionOlivine& chosen, const 
     for (; k < n && !reached && !stopped(); ++k) {
         const double feo = (final.c[k - 1] + final.c[k]) / 2.0;
         const double fo = foFromOlivineFeO(feo);
-        const Oxides shell = shellOlivine(m.minorSet(), fo, m.melt());
+        TAnalysis shell;
+        shell.oxides = shellOlivine(m.minorSet(), fo, m.melt());
         const double x0 = final.x[k - 1], x1 = final.x[k];
         double meltMass = kShellFactor * x0 * x0 * x0 * meltDensity(m, m.T());
         const double shellMass =
             kShellFactor * (x1 * x1 * x1 - x0 * x0 * x0) * olivineDensity(fo, m.T());
         for (j = 0; j < kReheatPortions && m.T() - kCelsius < Texp;) {
             const double portion = shellMass / kReheatPortions;
-            const double w = portion / (portion + meltMass);
-            TAnalysis& melt = m.melt();
-            for (std::size_t ox = 0; ox < kOxideCount; ++ox)
-                melt.oxides[ox] = (1.0 - w) * melt.oxides[ox] + w * shell[ox];
-            melt.volatile_.value *= 1.0 - w;
+            m.om().mixOlivine(portion / (portion + meltMass), shell, false);
             meltMass += portion;
             ++j;
-            m.getFe2Fe3();
         }
-        m.olivineComposition();
+        m.om().olivineComposition();
         reporter_.logLine("Step " + std::to_string(k) +
                           " completed.  T = " + fixed(m.T() - kCelsius, 0));
         reached = m.T() - kCelsius >= Texp;

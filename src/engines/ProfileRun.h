@@ -54,7 +54,8 @@ struct CoolingStepProfile {
 struct ProfileRunInfo {
     const RunSettings* settings = nullptr;  // as the user set them
     const TModel* olivine = nullptr;
-    std::string oxidationModelName;
+    const ModelRegistry* registry = nullptr;
+    bool closedSystemUndefined = false;  // a melt without Fe2O3 or FeO in the closed system
     bool coolingRate = false;
     bool meltHasH2O = false;
 };

@@ -8,17 +8,13 @@
 #include "core/Errors.h"
 #include "core/Model.h"
 #include "core/NumberFormat.h"
-#include "io/ReportLines.h"
+#include "io/IronLossFiles.h"
 
 namespace varnodel {
 
 namespace {
 
 constexpr double kCelsius = 273.0;
-
-std::string number(double v) {
-    return shortestGeneral(v);
-}
 
 // A profile value: width 8 with four decimals, or nothing where there is no value.
 std::string profileField(const std::vector<double>& values, std::size_t i) {
@@ -34,19 +30,6 @@ std::string meltFields(const ProfileMelt& m) {
     row += fixedField(m.T - kCelsius, 4, 0) + ",";
     row += fixedField(m.fo * 100.0, 5, 2) + ",";
     return row;
-}
-
-const char* minorSetName(int set) {
-    switch (set) {
-        case 1:
-            return "komatiite";
-        case 2:
-            return "high-Ca boninite";
-        case 3:
-            return "MORB/BABB";
-        default:
-            return "all set to 0";
-    }
 }
 
 }  // namespace
@@ -75,36 +58,26 @@ void ProfileFiles::runParameters(const ProfileRunInfo& info) {
     const RunSettings& s = *info.settings;
     const TParameters& p = s.parameters;
     const TMeltInclusionSettings& mi = p.meltInclusions;
-    const TMineralOptions& o = s.minerals[static_cast<std::size_t>(Phase::Olivine)];
     r.line("");
     r.line("****************** New calculation ********************");
     r.line(info.coolingRate
                ? "Modelling diffusion profiles around MI in olivine with a given colling rate"
                : "Modelling diffusion profiles around MI in olivine. Instant cooling");
-    r.line("The model used for Olv is: " +
-           (info.olivine != nullptr ? info.olivine->displayName : std::string()));
-    if (p.olivineKdModelOption || p.fixedKdOption || p.sobolevQuellmarkOption || p.lnKdOption ||
-        p.toplisOption) {
-        std::string kd = "    Olivine composition is calculated using ";
-        if (p.fixedKdOption) kd += "KD(Fe-Mg) = " + number(p.kdFeMg);
-        if (p.sobolevQuellmarkOption) kd += "KD(Fe-Mg) after Sobolev & Quellmark 1994;";
-        if (p.lnKdOption)
-            kd += "Ln(KD(Fe-Mg)) = " + number(p.lnKdA) + " / T + " + number(p.lnKdB) +
-                  " * P / T + " + number(p.lnKdC) + ";";
-        if (p.toplisOption) kd += "KD(Fe-Mg) after Toplis 2005;";
-        r.line(kd);
-    }
-    if (o.h2oCorrection) r.line(h2oCorrectionLine("Olv", o));
-    if (o.pressureCorrection) r.line(pressureCorrectionLine("Olv", o));
-    r.line(std::string("Choice for minor elements in olivine (Ca Mn Cr) is: ") +
-           minorSetName(mi.olivineMinorSet));
-    r.line(oxidationMethodLine(p));
-    if (p.bufferMode && !isFe3FreeBuffer(p.bufferModel)) {
-        r.line("   f(O2) is calculated following the model of " + info.oxidationModelName);
-        if (p.bufferOffset != 0.0)
-            r.line("    deviation from the buffer equals " + number(p.bufferOffset) + " log units");
-    }
-    r.line("Calculation Pressure = 1 atm");
+    // The olivine, its corrections, the oxidation state, the minor elements and the warning on
+    // H2O are told as the Fe-loss reconstruction tells them.
+    std::vector<std::string> lines;
+    if (info.olivine != nullptr && info.registry != nullptr)
+        lines = ironLossParameterLines(s, *info.registry, *info.olivine, info.meltHasH2O,
+                                       info.closedSystemUndefined);
+    const auto from = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.rfind("The model used for ", 0) == 0;
+    });
+    auto warning = std::find_if(from, lines.end(), [](const std::string& l) {
+        return l.rfind("Choice for minor elements", 0) == 0;
+    });
+    if (warning != lines.end()) ++warning;
+    for (auto it = from; it != warning; ++it)
+        r.line(*it);
     r.line(std::string("Melt density is calculated following the model of ") +
            (p.densityModel == DensityModel::NelsonCarmichael1979 ? "Nelson & Carmichael 1979"
                                                                  : "Lange & Carmichael 1987"));
@@ -118,13 +91,9 @@ void ProfileFiles::runParameters(const ProfileRunInfo& info) {
     if (mi.simulateReheating)
         r.line("Modelling reheating experiment to: " + fixedText(mi.reheatingTemperature, 15, 1) +
                " oC");
-    if (info.meltHasH2O && !o.h2oCorrection && info.olivine != nullptr &&
-        !info.olivine->usesWater) {
-        r.line("");
-        r.line("***************** Warning!!! *************************");
-        r.line("The chosen olivine model does not incorporate the effect of H2O");
-        r.line("  and no correction for H2O has been set.");
-    }
+    // (Without the empty line that ends the reconstruction's file.)
+    for (auto it = warning; it != lines.end() && it + 1 != lines.end(); ++it)
+        r.line(*it);
 }
 
 void ProfileFiles::results(const ProfileResult& res) {

@@ -9,6 +9,7 @@
 #include "io/FracFiles.h"
 #include "io/MlaFiles.h"
 #include "io/OutputFiles.h"
+#include "io/ProfileFiles.h"
 
 namespace varnodel {
 
@@ -29,6 +30,8 @@ DispatchResult TVarnodelCalcThread::execute() {
             fractional(result);
         } else if (mode_ == "MLA") {
             mla(result);
+        } else if (mode_ == "Profile_IC" || mode_ == "Profile_CR") {
+            profile(result, mode_ == "Profile_CR");
         } else {
             pendingError_ = "Unknown calculation \"" + mode_ + "\"";
             result.notStarted = true;
@@ -50,7 +53,7 @@ DispatchResult TVarnodelCalcThread::execute() {
 bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::string& header) {
     try {
         deleteOldResults(base, dataFile_);
-        appendLine(base + ".csv", header);
+        if (!header.empty()) appendLine(base + ".csv", header);
     } catch (const EInputError& e) {
         pendingError_ = e.what();
         return false;
@@ -66,6 +69,8 @@ std::string_view resultSuffix(std::string_view mode) {
     if (mode == "Fractional") return "_FRAC";
     if (mode == "Reverse") return "_REV";
     if (mode == "MLA") return "_MLA";
+    if (mode == "Profile_IC") return "_PIC";
+    if (mode == "Profile_CR") return "_PCR";
     return "_IRL";
 }
 
@@ -226,6 +231,49 @@ void TVarnodelCalcThread::mla(DispatchResult& result) {
             return engine.run();
         },
         result);
+}
+
+void TVarnodelCalcThread::profile(DispatchResult& result, bool coolingRate) {
+    const TAssemblage& start = state_.profileComposition;
+    TAnalysis melt = start.phases.empty() ? TAnalysis{} : start.phases.front();
+    if (!(melt.oxides[Ox::SiO2] > 1.0)) {
+        reporter_.logLine("Set the melt composition for calulation, please");
+        return;
+    }
+    if (!start.name.empty()) melt.name = start.name;
+    const std::string base =
+        baseName(state_.options, resultSuffix(coolingRate ? "Profile_CR" : "Profile_IC"));
+    result.baseName = base;
+    std::optional<Profile> loaded;
+    if (state_.settings.parameters.meltInclusions.loadLastResult) {
+        const auto file = lastResultPath(std::filesystem::path(base).parent_path());
+        try {
+            readLastResultStart(file);  // the texts of a missing or unreadable file
+        } catch (const EInputError& e) {
+            pendingError_ = e.what();
+            result.notStarted = true;
+            return;
+        }
+        loaded = readLastResultProfile(file);
+    }
+    if (!prepareFiles(base, "")) {
+        result.notStarted = true;
+        return;
+    }
+    RunSnapshot snapshot = state_.snapshot();
+    DirectSink disk;
+    ProfileFiles files(base, reporter_, disk);
+    RunOutcome outcome = RunOutcome::Completed;
+    if (coolingRate) {
+        TCRThread engine(snapshot, melt, std::move(loaded), files, reporter_, stop_);
+        outcome = engine.run();
+    } else {
+        TInstThread engine(snapshot, melt, std::move(loaded), files, reporter_, stop_);
+        outcome = engine.run();
+    }
+    ++result.analyses;
+    if (outcome == RunOutcome::Failed) ++result.failed;
+    if (outcome == RunOutcome::Interrupted || stop_.stop_requested()) result.interrupted = true;
 }
 
 }  // namespace varnodel

@@ -12,6 +12,8 @@
 #include "core/RunReporter.h"
 #include "engines/Fr.h"
 #include "engines/MLA.h"
+#include "engines/Profile_CR.h"
+#include "engines/Profile_IC.h"
 #include "io/CompositionText.h"
 #include "io/OutputSink.h"
 #include "models/RunState.h"
@@ -27,7 +29,8 @@ struct DispatchResult {
 };
 
 // The suffix of the result files of a calculation: "_FRAC" for "Fractional", "_REV" for
-// "Reverse", "_MLA" for "MLA", "_IRL" for the melt-inclusion calculations.
+// "Reverse", "_MLA" for "MLA", "_PIC" for "Profile_IC", "_PCR" for "Profile_CR", "_IRL" for the
+// Fe-loss reconstruction.
 std::string_view resultSuffix(std::string_view mode);
 
 class TVarnodelCalcThread {
@@ -59,6 +62,8 @@ class TVarnodelCalcThread {
 
     void fractional(DispatchResult& result);
     void mla(DispatchResult& result);
+    // "Profile_IC" and "Profile_CR": one run on the profile starting composition.
+    void profile(DispatchResult& result, bool coolingRate);
     void runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
                   DispatchResult& result);
     void runInParallel(const std::vector<TAssemblage>& samples, const AnalysisRun& run,

@@ -151,11 +151,15 @@ TEST_P(CliGolden, RunGivesTheRecordedResults) {
     arguments.erase(arguments.find_last_not_of("\r\n") + 1);
     // The command line of regenerate.sh, with the fixture's settings and data in place; on two
     // threads, whose files must be those of the one-thread recording.
-    const auto result =
-        runCli(arguments + " --settings '" + (fixture_ / "settings.toml").string() + "' --data '" +
-                   (kGoldenDir.parent_path() / "reference_glasses.csv").string() +
-                   "' --output golden --quiet --jobs 2",
-               dir_.string());
+    std::string data = "reference_glasses.csv";
+    if (fs::exists(fixture_ / "data_file")) {
+        data = readFile(fixture_ / "data_file");
+        data.erase(data.find_last_not_of("\r\n") + 1);
+    }
+    const auto result = runCli(arguments + " --settings '" + (fixture_ / "settings.toml").string() +
+                                   "' --data '" + (kGoldenDir.parent_path() / data).string() +
+                                   "' --output golden --quiet --jobs 2",
+                               dir_.string());
 
     EXPECT_EQ(std::to_string(result.exitCode) + "\n", readFile(fixture_ / "exit_code"));
     for (const auto& d : differences(readFile(fixture_ / "stderr.txt"), result.err))
