@@ -5,6 +5,17 @@
 
 namespace varnodel {
 
+void setPressureCorrection(TMineralOptions& options, double slope) {
+    options.pressureSlope = slope;
+    options.pressureCorrection = slope != 0.0;
+}
+
+void setH2OCorrection(TMineralOptions& options, double a, double b) {
+    options.h2oA = a;
+    options.h2oB = b;
+    options.h2oCorrection = a != 0.0 || b != 0.0;
+}
+
 CotecticEffect applyCotecticSwitch(RunSettings& settings) {
     CotecticEffect effect;
     if (!settings.parameters.cotecticOption) return effect;
@@ -12,11 +23,8 @@ CotecticEffect applyCotecticSwitch(RunSettings& settings) {
         TMineralOptions& options = settings.minerals[m];
         effect.pressureCleared[m] = options.pressureCorrection || options.pressureSlope != 0.0;
         effect.h2oCleared[m] = options.h2oCorrection || options.h2oA != 0.0 || options.h2oB != 0.0;
-        options.pressureCorrection = false;
-        options.pressureSlope = 0.0;
-        options.h2oCorrection = false;
-        options.h2oA = 0.0;
-        options.h2oB = 0.0;
+        setPressureCorrection(options, 0.0);
+        setH2OCorrection(options, 0.0, 0.0);
     }
     return effect;
 }

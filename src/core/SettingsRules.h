@@ -47,6 +47,11 @@ inline constexpr std::string_view kDensityNames[] = {"Lange, Carmichael 1987",
 inline constexpr std::string_view kViscosityNames[] = {"Bottinga, Weill 1972",
                                                        "Giordano, Dingwell 2003"};
 
+// The correction dialogs: a mineral's pressure correction is on exactly when its slope is not 0,
+// its H2O correction when A or B is not 0. The values are taken as given (already bounded).
+void setPressureCorrection(TMineralOptions& options, double slope);
+void setH2OCorrection(TMineralOptions& options, double a, double b);
+
 // What the cotectic switch cleared, per mineral (1-8): a pressure correction, an H2O correction.
 struct CotecticEffect {
     std::array<bool, kPhaseCount> pressureCleared{};

@@ -293,8 +293,8 @@ void Reader::readMineral(const toml::table& table, const std::string& path, std:
     if (const auto* node = table.get("fractionation"))
         options.fractionation = number(*node, path + ".fractionation", kEntryDefault);
     if (const auto* node = table.get("pressure_correction")) {
-        options.pressureSlope = number(*node, path + ".pressure_correction", kPressureSlope);
-        options.pressureCorrection = options.pressureSlope != 0.0;
+        setPressureCorrection(options,
+                              number(*node, path + ".pressure_correction", kPressureSlope));
     }
     if (const auto* node = table.get("h2o_correction")) {
         const std::string key = path + ".h2o_correction";
@@ -310,18 +310,16 @@ void Reader::readMineral(const toml::table& table, const std::string& path, std:
                 fail(key, node->source(),
                      "unknown correction \"" + text(*node, key) +
                          "\" (default, faloon-quellmark, none or [A, B])");
-            options.h2oA = c.a;
-            options.h2oB = c.b;
+            setH2OCorrection(options, c.a, c.b);
         } else {
             const auto* pair = node->as_array();
             if (pair == nullptr || pair->size() != 2)
                 fail(key, node->source(),
                      "expected [A, B], \"default\", \"faloon-quellmark\" or \"none\", got " +
                          typeName(*node));
-            options.h2oA = number(*pair->get(0), key + "[0]", kH2OA);
-            options.h2oB = number(*pair->get(1), key + "[1]", kH2OB);
+            const double a = number(*pair->get(0), key + "[0]", kH2OA);
+            setH2OCorrection(options, a, number(*pair->get(1), key + "[1]", kH2OB));
         }
-        options.h2oCorrection = options.h2oA != 0.0 || options.h2oB != 0.0;
     }
     if (const auto* kd = subTable(table, path, "kd")) {
         for (auto&& [name, node] : *kd) {
