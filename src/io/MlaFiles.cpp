@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/Calculations.h"
+#include "core/Constants.h"
 #include "core/NumberFormat.h"
 #include "io/OutputFiles.h"
 #include "io/ReportLines.h"
@@ -11,7 +12,7 @@ namespace varnodel {
 
 namespace {
 
-constexpr double kCelsius = 273.0;
+constexpr double kCelsius = kCelsiusOffset;
 
 std::string abbreviation(Phase mineral) {
     return std::string(phaseInfo(mineral).abbreviation);
