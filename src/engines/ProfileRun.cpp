@@ -269,4 +269,48 @@ void InclusionProfileRun::reheatInclusion(const InclusionOlivine& chosen, const 
     result_.reheatedMelt = melt(m);
 }
 
+InclusionProfileRun::Grid InclusionProfileRun::setUpGrid(const RimGeometry& geometry, double T,
+                                                         double meltFeOEnd, double olivineFeOEnd,
+                                                         double meltFeO100,
+                                                         const Profile* previous) {
+    Grid g;
+    ProfileGridInputs in;
+    in.steps = &rim_;
+    in.geometry = geometry;
+    in.hostFeO = feoTrap_;
+    in.meltFeOEnd = meltFeOEnd;
+    in.meltFeO100 = meltFeO100;
+    in.wall = WallRelation(meltFeOEnd, olivineFeOEnd, meltFeO100, feoTrap_);
+    in.previous = previous;
+    if (!setUpProfile(in, g.setUp))
+        fatal(
+            "The legth of diffusion profile required exceeds the maximum lendth allowed. Either "
+            "decrease inclusion radius or decrease colling interval");
+    const ProfileSetUp& grid = g.setUp;
+    const double D = feMgDiffusivity(T);
+    const double dt = diffusionTimeStep(grid.dr, D);
+    requireFinite(dt, "time step");
+    result_.rimSteps = rim_.size();
+    result_.rimNodes = grid.rimNodes;
+    result_.rimGrid.x.assign(grid.initial.x.begin(), grid.initial.x.begin() + kRimGridPoints);
+    result_.rimGrid.c.assign(grid.initial.c.begin(), grid.initial.c.begin() + kRimGridPoints);
+    result_.start = grid.initial;
+    result_.dt = dt;
+    result_.dr = grid.dr;
+    result_.log10D = std::log10(D);
+
+    DiffusionRun& run = g.run;
+    run.dt = dt;
+    run.rimDensity = geometry.meanRimDensity;
+    run.meltVolumeDensity = kShellFactor * std::pow(geometry.innerRadius, 3) * geometry.meltDensity;
+    run.meltMass = grid.meltMass;
+    run.wall = in.wall;
+    run.stop = stop_;
+    return g;
+}
+
+double InclusionProfileRun::Grid::extent(double meltMass) const {
+    return 100.0 - 100.0 * (meltMass - setUp.meltMass100) / (setUp.meltMass - setUp.meltMass100);
+}
+
 }  // namespace varnodel

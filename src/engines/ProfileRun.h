@@ -107,6 +107,17 @@ class InclusionProfileRun {
                                      double meltFeO100, double extentTarget, double wallTarget,
                                      double meltFraction, const std::string& label);
     void reheatInclusion(const InclusionOlivine& chosen, const Profile& final);
+    // The grid through the stacked rim and the host (`SetUpProfile`) and the diffusion run on it
+    // at T (K), the wall following the melt between its FeO* after cooling and at full
+    // re-equilibration; recorded in the result. `previous`: the profile beyond the rim.
+    struct Grid {
+        ProfileSetUp setUp;
+        DiffusionRun run;
+        // The extent of re-equilibration (%) of a melt of FeO mass `meltMass`.
+        double extent(double meltMass) const;
+    };
+    Grid setUpGrid(const RimGeometry& geometry, double T, double meltFeOEnd, double olivineFeOEnd,
+                   double meltFeO100, const Profile* previous);
     ProfileMelt melt(const InclusionOlivine& m, double extent = 0.0, double days = 0.0) const;
     double meltDensity(const InclusionOlivine& m, double T) const;
     bool stopped() const { return stop_.stop_requested(); }

@@ -62,7 +62,6 @@ void TCRThread::stages() {
             const double feoOlEnd = atEnd.olivineFeO(), meltFeOEnd = atEnd.meltFeOStar();
             const RimGeometry geometry = stackShells(rim_, outerRadius, meltMass);
             reporter_.logLine("Four rim parameters recorded.");
-            const double D = feMgDiffusivity(Tstep);
 
             reporter_.logLine("Calculating melt at 100% re-equilibration " + tag);
             auto full =
@@ -70,53 +69,29 @@ void TCRThread::stages() {
             if (stopped()) break;
             const double meltFeO100 = full.melt->meltFeOStar();
 
-            ProfileGridInputs in;
-            in.steps = &rim_;
-            in.geometry = geometry;
-            in.hostFeO = feoTrap_;
-            in.meltFeOEnd = meltFeOEnd;
-            in.meltFeO100 = meltFeO100;
-            in.wall = WallRelation(meltFeOEnd, feoOlEnd, meltFeO100, feoTrap_);
-            in.previous = previous ? &*previous : nullptr;
-            ProfileSetUp grid;
-            if (!setUpProfile(in, grid))
-                fatal(
-                    "The legth of diffusion profile required exceeds the maximum lendth "
-                    "allowed. Either decrease inclusion radius or decrease colling interval");
-            const double dt = diffusionTimeStep(grid.dr, D);
-            requireFinite(dt, "time step");
-
-            const double m0 = grid.meltMass, m100 = grid.meltMass100;
-            const auto extentOf = [&](double mass) {
-                return 100.0 - 100.0 * (mass - m100) / (m0 - m100);
-            };
+            Grid grid = setUpGrid(geometry, Tstep, meltFeOEnd, feoOlEnd, meltFeO100,
+                                  previous ? &*previous : nullptr);
+            const double dt = grid.run.dt;
             const double before = kStepDegrees * (i - 1) / rate;
             const auto progress = [&](const DiffusionProgress& at) {
                 reporter_.logLine(
                     "No. of steps: " + std::to_string(at.steps) + ";   Re-equilbration: " +
-                    fixed(extentOf(at.meltMass), 2) + "%;   Time (days): " +
+                    fixed(grid.extent(at.meltMass), 2) + "%;   Time (days): " +
                     fixed(before + dt * static_cast<double>(at.steps) / 3600.0 / 24.0, 5) +
                     ";   T (oC): " + fixed(Tstep - kCelsius, 0) + "  (T step " + std::to_string(i) +
                     " of " + std::to_string(steps) + ")");
             };
-            DiffusionRun run;
-            run.dt = dt;
-            run.rimDensity = geometry.meanRimDensity;
-            run.meltVolumeDensity =
-                kShellFactor * std::pow(geometry.innerRadius, 3) * geometry.meltDensity;
-            run.meltMass = m0;
-            run.wall = in.wall;
+            DiffusionRun& run = grid.run;
             run.duration = stepSeconds;
             run.progressInterval = coolingRateProgressInterval(rate);
             run.onProgress = progress;
-            run.stop = stop_;
-            Profile profile = grid.initial;
-            const DiffusionResult diffused = diffuseProfile(profile, grid.dr, run);
+            Profile profile = grid.setUp.initial;
+            const DiffusionResult diffused = diffuseProfile(profile, grid.setUp.dr, run);
             if (diffused.limitReached) throw ETimeSteps("Allowed number of time steps exceeded");
             result_.timeSteps += diffused.steps;
             if (stopped()) break;
 
-            const double reached = extentOf(diffused.meltMass);
+            const double reached = grid.extent(diffused.meltMass);
             const std::string label =
                 "Calculating melt at " + fixed(reached, 2) + "% of re-equilibration " + tag;
             reporter_.logLine(label);
@@ -138,17 +113,7 @@ void TCRThread::stages() {
             output_.stepProfiles(stored);
 
             // The next step starts from this one's melt, inside this one's rim.
-            result_.rimSteps = rim_.size();
-            result_.rimNodes = grid.rimNodes;
-            result_.rimGrid.x.assign(grid.initial.x.begin(),
-                                     grid.initial.x.begin() + kRimGridPoints);
-            result_.rimGrid.c.assign(grid.initial.c.begin(),
-                                     grid.initial.c.begin() + kRimGridPoints);
-            result_.start = grid.initial;
             result_.end = profile.c;
-            result_.dt = dt;
-            result_.dr = grid.dr;
-            result_.log10D = std::log10(D);
             result_.totalDays = days;
             result_.atEnd = melt(atEnd);
             result_.atEnd.T = Tstep;

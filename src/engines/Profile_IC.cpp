@@ -72,54 +72,23 @@ void TInstThread::stages() {
         const RimGeometry geometry = stackShells(rim_, R, volumeTrap * rhoMeltTrap / 1e12);
         reporter_.logLine("Four rim parameters recorded;");
 
-        const double D = feMgDiffusivity(Tend);
-        ProfileGridInputs in;
-        in.steps = &rim_;
-        in.geometry = geometry;
-        in.hostFeO = feoTrap_;
-        in.meltFeOEnd = meltFeOEnd;
-        in.meltFeO100 = meltFeO100;
-        in.wall = WallRelation(meltFeOEnd, feoOlEnd, meltFeO100, feoTrap_);
-        ProfileSetUp grid;
-        if (!setUpProfile(in, grid))
-            fatal(
-                "The legth of diffusion profile required exceeds the maximum lendth allowed. "
-                "Either decrease inclusion radius or decrease colling interval");
-        const double dt = diffusionTimeStep(grid.dr, D);
-        result_.rimSteps = rim_.size();
-        result_.rimNodes = grid.rimNodes;
-        result_.rimGrid.x.assign(grid.initial.x.begin(), grid.initial.x.begin() + kRimGridPoints);
-        result_.rimGrid.c.assign(grid.initial.c.begin(), grid.initial.c.begin() + kRimGridPoints);
-        result_.start = grid.initial;
-        result_.dt = dt;
-        result_.dr = grid.dr;
-        result_.log10D = std::log10(D);
-        requireFinite(dt + result_.log10D, "time step");
-
+        Grid grid = setUpGrid(geometry, Tend, meltFeOEnd, feoOlEnd, meltFeO100, nullptr);
+        const double dt = grid.run.dt;
         reporter_.logLine("");
         reporter_.logLine("Start diffusion calculations");
-        const double m0 = grid.meltMass, m100 = grid.meltMass100;
         const auto progress = [&](const DiffusionProgress& at) {
-            const double e = (at.meltMass - m100) / (m0 - m100);
             reporter_.logLine("No. of steps: " + std::to_string(at.steps) +
-                              ";   Re-equilbration: " + fixed(100.0 - 100.0 * e, 2) +
+                              ";   Re-equilbration: " + fixed(grid.extent(at.meltMass), 2) +
                               "%;   Time (days): " +
                               fixed(dt * static_cast<double>(at.steps) / kSecondsPerDay, 5) +
                               ";   T (oC): " + fixed(Tend - kCelsius, 0));
         };
-        DiffusionRun run;
-        run.dt = dt;
-        run.rimDensity = geometry.meanRimDensity;
-        run.meltVolumeDensity =
-            4.0 / 3.0 * std::numbers::pi * std::pow(geometry.innerRadius, 3) * geometry.meltDensity;
-        run.meltMass = m0;
-        run.wall = in.wall;
+        DiffusionRun& run = grid.run;
         run.wallTarget = wallTarget;
         run.progressInterval = instantProgressInterval(p);
         run.onProgress = progress;
-        run.stop = stop_;
-        Profile profile = grid.initial;
-        const DiffusionResult diffused = diffuseProfile(profile, grid.dr, run);
+        Profile profile = grid.setUp.initial;
+        const DiffusionResult diffused = diffuseProfile(profile, grid.setUp.dr, run);
         if (diffused.limitReached) throw ETimeSteps("Allowed number of time steps exceeded");
         result_.end = profile.c;
         result_.timeSteps = diffused.steps;
