@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "io/RowFile.h"
 
 namespace varnodel {
 
@@ -47,7 +48,11 @@ void deleteOldResults(const std::string& base, const fs::path& keep) {
     std::vector<fs::path> doomed;
     for (const auto& entry : fs::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
-        if (!namedAsResult(name, stem) || !entry.is_regular_file(ec)) continue;
+        if (!namedAsResult(name, stem)) continue;
+        // A link or special file of a result's name goes too (removing a link leaves its
+        // target alone): the run would otherwise write through it or block on it. A folder
+        // stays, and creating the table there fails with its own message.
+        if (entry.is_directory(ec) && !entry.is_symlink(ec)) continue;
         if (!keep.empty() && fs::equivalent(entry.path(), keep, ec))
             throw EInputError("The data file " + keep.string() +
                               " would be deleted as an old result of " + base +
@@ -59,11 +64,7 @@ void deleteOldResults(const std::string& base, const fs::path& keep) {
 }
 
 void appendLine(const fs::path& file, const std::string& line) {
-    std::ofstream out;
-    out.exceptions(std::ios::failbit | std::ios::badbit);
-    out.open(file, std::ios::app | std::ios::binary);
-    out << line << '\n';
-    out.close();
+    RowFile(file, RowFile::Mode::Append).write(line + '\n');
 }
 
 std::string writeErrorMessage(const std::string& base, const std::string& writer,
