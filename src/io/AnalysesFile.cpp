@@ -1,5 +1,7 @@
 #include "io/AnalysesFile.h"
 
+#include "io/InputFile.h"
+
 #include <algorithm>
 #include <array>
 #include <fstream>
@@ -8,6 +10,7 @@
 #include <string_view>
 
 #include "core/NumberFormat.h"
+#include "io/InputFile.h"
 
 namespace varnodel {
 
@@ -424,6 +427,12 @@ AnalysesData loadAnalysesFile(const std::filesystem::path& path, const std::stri
         logNotCompatible(fileName, tabCaption, reporter);
         AnalysesData none;
         none.problem = fileName + ": the file does not exist";
+        return none;
+    }
+    if (const auto problem = inputFileProblem(path, kMaxDataFileSize)) {
+        logNotCompatible(fileName, tabCaption, reporter);
+        AnalysesData none;
+        none.problem = fileName + ": " + *problem;
         return none;
     }
     std::ifstream in(path, std::ios::binary);
