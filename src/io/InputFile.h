@@ -19,4 +19,11 @@ inline constexpr std::uintmax_t kMaxSettingsFileSize = std::uintmax_t{16} << 20;
 std::optional<std::string> inputFileProblem(const std::filesystem::path& file,
                                             std::uintmax_t maxSize);
 
+// The whole text of an input file of at most `maxSize` bytes. Throws EInputError naming the
+// file and `what` it is ("the settings file") when it cannot be read: missing, not a regular
+// file, too large (also one that only says so while it is read, like those of /proc) or a read
+// error on the way.
+std::string readInputFile(const std::filesystem::path& file, std::uintmax_t maxSize,
+                          const std::string& what);
+
 }  // namespace varnodel

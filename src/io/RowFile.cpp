@@ -5,16 +5,18 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <ios>
+#include <system_error>
 #include <utility>
 
 namespace varnodel {
 
 namespace {
 
-[[noreturn]] void fail(const std::filesystem::path& file, const std::string& what) {
-    throw std::ios_base::failure(file.string() + ": " + what);
+// what() reads "FILE: WHAT: the system's reason".
+[[noreturn]] void fail(const std::filesystem::path& file, const std::string& what, int error) {
+    throw std::ios_base::failure(file.string() + ": " + what,
+                                 std::error_code(error, std::generic_category()));
 }
 
 }  // namespace
@@ -26,14 +28,14 @@ RowFile::RowFile(const std::filesystem::path& file, Mode mode) : file_(file) {
     fd_ = ::open(file.c_str(), flags, 0644);
     if (fd_ < 0) {
         const int error = errno;
-        fail(file, error == ELOOP ? "is a symbolic link, not written through"
-                                  : std::string("cannot be opened: ") + std::strerror(error));
+        fail(file, error == ELOOP ? "is a symbolic link, not written through" : "cannot be opened",
+             error);
     }
     struct stat info {};
     if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd_);
         fd_ = -1;
-        fail(file, "is not a regular file");
+        fail(file, "is not a regular file", EINVAL);
     }
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
 }
@@ -68,7 +70,7 @@ void RowFile::write(std::string_view text) {
         if (before >= 0 && ::ftruncate(fd_, before) != 0) {
             // Nothing more can be done for the file; the failure below says it was not written.
         }
-        fail(file_, std::string("cannot be written: ") + std::strerror(error));
+        fail(file_, "cannot be written", error);
     }
 }
 
