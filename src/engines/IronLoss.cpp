@@ -6,6 +6,7 @@
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
 #include "engines/RunErrors.h"
+#include "engines/ScaledSettings.h"
 
 namespace varnodel {
 
@@ -105,8 +106,8 @@ void TIronLossThread::finish() {
 void TIronLossThread::execute() {
     // The reconstruction is done at 1 bar, whatever the analysis says.
     analysis_.pressure = 1.0;
-    TParameters& p = snap_.settings().parameters;
-    p.equationA *= 100.0;  // the olivine relation takes Fo as a fraction here
+    const ScaledRunSettings scaled(snap_, snap_.settings());
+    const TParameters& p = snap_.settings().parameters;
     foHost_ = hostFoOf(analysis_) / 100.0;
     feoTarget_ = finalFeOOf(analysis_);
     output_.progressHeader();
