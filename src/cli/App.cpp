@@ -26,6 +26,10 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     auto* mla = app.add_subcommand(
         "mla", "Melt liquidus association: liquidus and mineral of every chosen model");
     addRunOptions(*mla, mlaOptions);
+    RunOptions ironLossOptions;
+    auto* ironLoss = app.add_subcommand(
+        "ironloss", "Fe-loss reconstruction of melt inclusions in olivine (host Fo, final FeO*)");
+    addIronLossOptions(*ironLoss, ironLossOptions);
 
     // Name a mistyped command instead of only saying that one is missing.
     const auto isCommand = [&app](const std::string& name) {
@@ -71,6 +75,7 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     if (frac->parsed()) return runCalculation(Calculation::Fractional, fracOptions, out, err);
     if (mla->parsed()) return runCalculation(Calculation::MLA, mlaOptions, out, err);
+    if (ironLoss->parsed()) return runCalculation(Calculation::IronLoss, ironLossOptions, out, err);
     return kExitOk;
 }
 
