@@ -240,6 +240,9 @@ const char* const kNoFeLossData =
     " The data file chosen does not contain values for host Fo and/or final FeO content of the "
     "inclusions. Add required data and reload the file.";
 
+const char* const kNoInclusionData =
+    "Set the host olivine Fo and the final FeO* of the melt inclusion, please";
+
 bool hasFeLossData(const TAssemblage& analysis) {
     return hostFoOf(analysis) != 0.0 && finalFeOOf(analysis) != 0.0;
 }
@@ -258,11 +261,17 @@ void TVarnodelCalcThread::ironLoss(DispatchResult& result) {
     std::vector<TAssemblage> samples = compositions();
     const bool wholeFile = inputs_.options.wholeFile && !inputs_.analyses.empty();
     if (!wholeFile && inputs_.options.dataFileName.empty()) {
-        // The two fields of the tab, read as the tab reads them. (An analysis chosen from a
-        // data file keeps the file's values, which must be there.)
+        // The two fields of the tab. Fo is read as the tab reads it, 10 to 100. A final FeO*
+        // takes the data file's range: most basalts hold less than the tab's lowest 10 wt%,
+        // which would stand in silently for the value entered. A field left empty is no value
+        // to reconstruct to.
         TMeltInclusions& mi = samples.front().meltInclusions;
+        if (!hasFeLossData(samples.front())) {
+            pendingError_ = kNoInclusionData;
+            result.notStarted = true;
+            return;
+        }
         mi.hostFo = shortestGeneral(parseBounded(mi.hostFo, 10.0, 100.0));
-        mi.wholeRockFeO = shortestGeneral(parseBounded(mi.wholeRockFeO, 10.0, 100.0));
     }
     // A sample without its host and final FeO* ends the batch where it stands (EWrongFeLossFile);
     // the samples before it are reconstructed.
