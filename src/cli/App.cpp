@@ -35,6 +35,10 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         "profile-cr",
         "FeO diffusion profiles around a melt inclusion in olivine at a cooling rate");
     addRunOptions(*profileCr, pcrOptions);
+    RunOptions ironLossOptions;
+    auto* ironLoss = app.add_subcommand(
+        "ironloss", "Fe-loss reconstruction of melt inclusions in olivine (host Fo, final FeO*)");
+    addIronLossOptions(*ironLoss, ironLossOptions);
 
     // Name a mistyped command instead of only saying that one is missing.
     const auto isCommand = [&app](const std::string& name) {
@@ -82,6 +86,7 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     if (mla->parsed()) return runCalculation(Calculation::MLA, mlaOptions, out, err);
     if (profileIc->parsed()) return runCalculation(Calculation::ProfileIC, picOptions, out, err);
     if (profileCr->parsed()) return runCalculation(Calculation::ProfileCR, pcrOptions, out, err);
+    if (ironLoss->parsed()) return runCalculation(Calculation::IronLoss, ironLossOptions, out, err);
     return kExitOk;
 }
 

@@ -167,6 +167,15 @@ void addRunOptions(CLI::App& command, RunOptions& o) {
         ->type_name("N");
 }
 
+void addIronLossOptions(CLI::App& command, RunOptions& o) {
+    addRunOptions(command, o);
+    command
+        .add_option("--write-settings", o.writeSettings,
+                    "Write the settings with the reconstructed melt as the starting melt of the "
+                    "diffusion profiles (one analysis: --analysis N with --data)")
+        ->type_name("FILE");
+}
+
 int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& out,
                    std::ostream& err) {
     const IgnoreBrokenPipe brokenPipe;
@@ -194,6 +203,17 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
             o.debugLog, base, {{o.data, "the data file"}, {o.settings, "the settings file"}});
         if (!clash.empty()) {
             err << "varnodel-cli: --debug-log " << o.debugLog << ' ' << clash
+                << ": choose another name\n";
+            return kExitUsage;
+        }
+    }
+    if (!o.writeSettings.empty()) {
+        const std::string clash = overwriteClash(o.writeSettings, base,
+                                                 {{o.data, "the data file"},
+                                                  {o.settings, "the settings file"},
+                                                  {o.debugLog, "the diagnostics log"}});
+        if (!clash.empty()) {
+            err << "varnodel-cli: --write-settings " << o.writeSettings << ' ' << clash
                 << ": choose another name\n";
             return kExitUsage;
         }
@@ -239,6 +259,14 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
         }
     }
 
+    // The settings for the profiles hold one starting melt: that of one inclusion.
+    if (!o.writeSettings.empty() && state.options.wholeFile && state.analyses.size() > 1) {
+        err << "varnodel-cli: --write-settings takes the melt of one inclusion: choose it with "
+               "--analysis N ("
+            << o.data << " holds " << state.analyses.size() << ")\n";
+        return kExitUsage;
+    }
+
     InterruptWatch interrupt;
     TVarnodelCalcThread dispatcher(calculation, state, present, reporter, interrupt.token());
     if (!o.data.empty()) dispatcher.setDataFile(o.data);
@@ -277,8 +305,22 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
                     : std::string())
             << " and " << lastResultPath(fs::path(result.baseName).parent_path()).string() << '\n';
     } else if (!o.quiet && !profileMode) {
-        err << "varnodel-cli: results in " << result.baseName << ".csv, " << result.baseName
-            << "_calc_param.csv and " << result.baseName << "_<mineral>.csv\n";
+        err << "varnodel-cli: results in " << result.baseName << ".csv";
+        if (calculation == Calculation::IronLoss)
+            err << " and " << result.baseName << "_calc_param.csv\n";
+        else
+            err << ", " << result.baseName << "_calc_param.csv and " << result.baseName
+                << "_<mineral>.csv\n";
+    }
+    if (!o.writeSettings.empty() && result.ironLoss) {
+        applyIronLossResult(*result.ironLoss, state);
+        std::ofstream file(o.writeSettings, std::ios::trunc);
+        file << settingsText(state, mla);
+        file.close();
+        if (!file) {
+            err << "varnodel-cli: cannot write the settings file " << o.writeSettings << '\n';
+            return kExitRunError;
+        }
     }
     return result.failed > 0 || debugLost ? kExitRunError : kExitOk;
 }

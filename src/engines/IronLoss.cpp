@@ -6,6 +6,7 @@
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
 #include "engines/RunErrors.h"
+#include "engines/ScaledSettings.h"
 
 namespace varnodel {
 
@@ -105,8 +106,8 @@ void TIronLossThread::finish() {
 void TIronLossThread::execute() {
     // The reconstruction is done at 1 bar, whatever the analysis says.
     analysis_.pressure = 1.0;
-    TParameters& p = snap_.settings().parameters;
-    p.equationA *= 100.0;  // the olivine relation takes Fo as a fraction here
+    const ScaledRunSettings scaled(snap_, snap_.settings());
+    const TParameters& p = snap_.settings().parameters;
     foHost_ = hostFoOf(analysis_) / 100.0;
     feoTarget_ = finalFeOOf(analysis_);
     output_.progressHeader();
@@ -191,78 +192,64 @@ void TIronLossThread::requireFractions() {
 }
 
 void TIronLossThread::targetOutOfReach(bool adding) {
-    snap_.context().errorText = "The final FeO* of " + fixedText(feoTarget_, 5, 2) +
-                                " wt% cannot be reached: the inclusion would " +
-                                (adding ? "take up more than 9 times its mass of olivine"
-                                        : "lose more than 90 % of its mass as olivine") +
-                                ". Calculation aborted";
-    throw FatalError(snap_.context().errorText);
+    fail("The final FeO* of " + fixedText(feoTarget_, 5, 2) +
+         " wt% cannot be reached: the inclusion would " +
+         (adding ? "take up more than 9 times its mass of olivine"
+                 : "lose more than 90 % of its mass as olivine") +
+         ". Calculation aborted");
 }
 
 void TIronLossThread::LowerMeltMgNumber(int mode, double a) {
-    const auto stage = [&](double c, double foLimit, int progressEvery) {
-        const double x = c / 128.0, g = c / 512.0;
-        for (int rep = 1; om_->fo() > foLimit && !stopRequested(); ++rep) {
-            om_->exchangeFeForMg(-x);
-            om_->equilibriumStep();
-            int portions = 0;
-            do {
-                meltFraction_ /= 1.0 - g;
-                olivineFraction_ -= g * meltFraction_;
-                om_->mixOlivine(g, om_->olivine());
-                requireFractions();
-                if (++portions > kMaxRepetitions) {
-                    snap_.context().errorText = "The olivine liquidus did not return to " +
-                                                fixedText(tRun_, 6, 1) +
-                                                " C by adding olivine. Calculation aborted";
-                    throw FatalError(snap_.context().errorText);
-                }
-            } while (om_->T() - kCelsius < tRun_ && !stopRequested());
-            if (rep % progressEvery == 0) postProgress();
-            if (rep > kMaxRepetitions) {
-                snap_.context().errorText =
-                    "The Fo of olivine did not come down to the host's "
-                    "by the Fe-Mg exchange. Calculation aborted";
-                throw FatalError(snap_.context().errorText);
-            }
-        }
-    };
     if (mode == 1 && om_->fo() >= foHost_ + kCoarseFoGap)
-        stage(20.0 * a, foHost_ + kCoarseFoGap, kCoarseProgressEvery);
-    stage(a, foHost_, kFineProgressEvery);
+        exchangeStage(false, 20.0 * a, foHost_ + kCoarseFoGap, kCoarseProgressEvery);
+    exchangeStage(false, a, foHost_, kFineProgressEvery);
 }
 
 void TIronLossThread::RaiseMeltMgNumber(int mode, double a) {
-    const auto stage = [&](double c, double foLimit, int progressEvery) {
-        const double x = c / 128.0, g = c / 512.0;
-        for (int rep = 1; om_->fo() < foLimit && !stopRequested(); ++rep) {
-            om_->exchangeFeForMg(x);
-            om_->equilibriumStep();
-            int portions = 0;
-            do {
+    if (mode == 1 && foHost_ - kCoarseFoGap >= om_->fo())
+        exchangeStage(true, 20.0 * a, foHost_ - kCoarseFoGap, kCoarseProgressEvery);
+    exchangeStage(true, a, foHost_, kFineProgressEvery);
+}
+
+void TIronLossThread::exchangeStage(bool raise, double c, double foLimit, int progressEvery) {
+    const double x = c / 128.0, g = c / 512.0;
+    const auto notThere = [&] { return raise ? om_->fo() < foLimit : om_->fo() > foLimit; };
+    // FeO for MgO raises the liquidus, and olivine crystallises until it is back at T_run;
+    // MgO for FeO lowers it, and olivine is added back.
+    const auto offLiquidus = [&] {
+        const double t = om_->T() - kCelsius;
+        return raise ? t > tRun_ : t < tRun_;
+    };
+    for (int rep = 1; notThere() && !stopRequested(); ++rep) {
+        om_->exchangeFeForMg(raise ? x : -x);
+        om_->equilibriumStep();
+        int portions = 0;
+        do {
+            if (raise) {
                 om_->GetMeltAndOlivTdown(g);
                 olivineFraction_ += g * meltFraction_;
                 meltFraction_ = (1.0 - g) * meltFraction_;
-                requireFractions();
-                if (++portions > kMaxRepetitions) {
-                    snap_.context().errorText = "The olivine liquidus did not return to " +
-                                                fixedText(tRun_, 6, 1) +
-                                                " C by crystallising olivine. Calculation aborted";
-                    throw FatalError(snap_.context().errorText);
-                }
-            } while (om_->T() - kCelsius > tRun_ && !stopRequested());
-            if (rep % progressEvery == 0) postProgress();
-            if (rep > kMaxRepetitions) {
-                snap_.context().errorText =
-                    "The Fo of olivine did not come up to the host's "
-                    "by the Fe-Mg exchange. Calculation aborted";
-                throw FatalError(snap_.context().errorText);
+            } else {
+                meltFraction_ /= 1.0 - g;
+                olivineFraction_ -= g * meltFraction_;
+                om_->mixOlivine(g, om_->olivine());
             }
-        }
-    };
-    if (mode == 1 && foHost_ - kCoarseFoGap >= om_->fo())
-        stage(20.0 * a, foHost_ - kCoarseFoGap, kCoarseProgressEvery);
-    stage(a, foHost_, kFineProgressEvery);
+            requireFractions();
+            if (++portions > kMaxRepetitions)
+                fail("The olivine liquidus did not return to " + fixedText(tRun_, 6, 1) +
+                     " C after the Fe-Mg exchange. Calculation aborted");
+        } while (offLiquidus() && !stopRequested());
+        if (rep % progressEvery == 0) postProgress();
+        if (rep > kMaxRepetitions)
+            fail(
+                "The Fo of olivine did not reach the host's by the Fe-Mg exchange. Calculation "
+                "aborted");
+    }
+}
+
+void TIronLossThread::fail(const std::string& text) {
+    snap_.context().errorText = text;
+    throw FatalError(text);
 }
 
 void TIronLossThread::postProgress() {

@@ -4,15 +4,11 @@
 #include <cmath>
 
 #include "core/Errors.h"
-#include "models/LiquidusCorrection.h"
-#include "models/TModelOlivine_Kd.h"
 
 namespace varnodel {
 
 namespace {
 
-constexpr double kFe3Tolerance = 1e-7;  // cation moles
-constexpr int kFe3Passes = 101;
 constexpr double kFoTolerance = 1e-8;  // x 100
 constexpr int kRemovalCycles = 40;
 constexpr std::size_t kOlivine = static_cast<std::size_t>(Phase::Olivine);
@@ -80,21 +76,25 @@ OlivineMelt::OlivineMelt(RunSnapshot& snapshot, TAssemblage& assemblage, RunRepo
     : snap_(snapshot),
       assemblage_(assemblage),
       reporter_(reporter),
+      routines_(snapshot, reporter),
       minorSet_(minorSet),
-      rebuild_(rebuild),
-      model_(snapshot.slots[kOlivine]) {
-    if (model_ == nullptr) {
-        snap_.context().errorText = "No olivine model is chosen. Calculation aborted";
-        throw FatalError(snap_.context().errorText);
-    }
+      rebuild_(rebuild) {
+    if (!routines_.hasModel(kOlivine)) fail("No olivine model is chosen. Calculation aborted");
     meltIndex_ = assemblage_.phases.size();
     for (std::size_t k = 0; k < assemblage_.phases.size(); ++k)
         if (assemblage_.phases[k].name == phaseName(Phase::Melt)) meltIndex_ = k;
-    if (meltIndex_ == assemblage_.phases.size()) {
-        snap_.context().errorText = "The analysis has no melt";
-        throw FatalError(snap_.context().errorText);
-    }
-    oxidation_.configure(snap_.settings().parameters, snap_.registry->bufferTable());
+    if (meltIndex_ == assemblage_.phases.size()) fail("The analysis has no melt");
+    routines_.configureOxidation();
+}
+
+void OlivineMelt::fail(const std::string& text) {
+    snap_.context().errorText = text;
+    throw FatalError(text);
+}
+
+void OlivineMelt::failedModel(const char* where) {
+    fail("Inconsistent set of models for " + std::string(phaseName(Phase::Olivine)) +
+         ". Called from " + where + ". Calculation aborted");
 }
 
 const TAnalysis& OlivineMelt::melt() const {
@@ -105,83 +105,36 @@ TAnalysis& OlivineMelt::melt() {
     return assemblage_.phases[meltIndex_];
 }
 
-void OlivineMelt::takeMessage(TModel& m) {
-    if (m.message.empty()) return;
-    reporter_.debugLine(m.message);
-    m.message.clear();
-}
-
-void OlivineMelt::liquidus() {
-    double t = 0.0;
-    model_->Get_Temperature(assemblage_, t);
-    ++snap_.context().modelCalls;
-    takeMessage(*model_);
-    if (!std::isfinite(t) || t <= 0.0)
-        throw EModelError_GetT(model_->displayName + " gave no liquidus temperature");
-    const LiquidusCorrection dT =
-        liquidusCorrection(snap_.settings().minerals[kOlivine],
-                           melt().volatile_.value * kVolatileMass, assemblage_.pressure);
-    modelT_ = t;
-    T_ = dT.corrected(t);
-}
-
 void OlivineMelt::getFe2Fe3() {
-    const bool equation = snap_.settings().parameters.equationMode;
+    std::optional<MineralLiquidus> liquidus;
     try {
-        bool settled = false;
-        for (int pass = 1; pass <= kFe3Passes && !settled; ++pass) {
-            const double remembered = melt().oxides[Ox::Fe2O3];
-            liquidus();
-            oxidation_.setMeltIronRatio(assemblage_, snap_.context(), equation ? modelT_ : T_,
-                                        model_);
-            settled = std::fabs(remembered - melt().oxides[Ox::Fe2O3]) < kFe3Tolerance;
-        }
-        if (!settled) {
-            reporter_.debugLine("Could not reach the target difference between the old and");
-            reporter_.debugLine(
-                " new Fe3+ values in 100 cycles. The Fe2+/Fe3+ value is approximated during "
-                "this step.");
-            reporter_.debugLine("");
-        }
-        TAnalysis& m = melt();
-        conv_.molesToWt(m);
-        normalizeTotal(m, "none", 0.0);
-        conv_.wtToMoles(m);
-        liquidus();
-    } catch (const EModelError_GetT& e) {
-        takeMessage(*model_);
-        reporter_.debugLine(e.what());
-        snap_.context().errorText = "Inconsistent set of models for " +
-                                    std::string(phaseName(Phase::Olivine)) +
-                                    ". Called from getFe2Fe3. Calculation aborted";
-        throw FatalError(snap_.context().errorText);
+        liquidus =
+            routines_.settleIron(kOlivine, assemblage_, assemblage_.pressure,
+                                 routines_.correction(kOlivine, melt(), assemblage_.pressure),
+                                 MineralRoutines::IronSettling::InclusionMelt);
+    } catch (const ENoMineralsLeft&) {
+        // The olivine was the run's only mineral; the reason is in the diagnostics log.
     }
+    // (A model's "no liquidus", 0, is no temperature to hold an inclusion at either.)
+    if (!liquidus || liquidus->modelT <= 0.0) failedModel("getFe2Fe3");
+    modelT_ = liquidus->modelT;
+    T_ = liquidus->T;
 }
 
 void OlivineMelt::olivineComposition() {
-    const bool byKd = snap_.settings().parameters.olivineKdModelOption;
-    TModelOlivine_Kd kd;
-    kd.setContext(snap_.registry->sharedContext());
-    TModel& m = byKd ? static_cast<TModel&>(kd) : *model_;
-    double fo = 0.0;
+    std::optional<TAnalysis> olivine;
     try {
-        m.Get_Mineral_Composition(assemblage_, fo, byKd ? T_ : modelT_);
-    } catch (const EModelError_GetT& e) {
-        takeMessage(m);
-        reporter_.debugLine(e.what());
-        snap_.context().errorText = "Inconsistent set of models for " +
-                                    std::string(phaseName(Phase::Olivine)) +
-                                    ". Called from the olivine composition. Calculation aborted";
-        throw FatalError(snap_.context().errorText);
+        olivine = routines_.equilibriumMineral(kOlivine, assemblage_, {modelT_, T_});
+    } catch (const ENoMineralsLeft&) {
     }
-    takeMessage(m);
-    if (!std::isfinite(fo) || fo <= 0.0 || fo >= 1.0)
-        throw EFloatingPointError(m.displayName + " gave an olivine Fo out of (0, 1)");
-    TAnalysis olivine = findPhase(assemblage_.phases, phaseName(Phase::Olivine));
-    conv_.wtToMoles(olivine);
-    SetOlivineMinorElements(olivine, melt(), fo, minorSet_, rebuild_);
-    olivine.name = std::string(phaseName(Phase::Olivine));
-    olivine_ = olivine;
+    if (!olivine) failedModel("the olivine composition");
+    const double fo = compositionNumber(kOlivine, *olivine);
+    if (!(fo > 0.0 && fo < 1.0))
+        throw EFloatingPointError(routines_.model(kOlivine)->displayName +
+                                  " gave an olivine with Fo out of (0, 1)");
+    SetOlivineMinorElements(*olivine, melt(), fo, minorSet_, rebuild_);
+    olivine->name = std::string(phaseName(Phase::Olivine));
+    olivine_ = *olivine;
     fo_ = fo;
 }
 

@@ -9,10 +9,9 @@
 #include <string_view>
 
 #include "core/Assemblage.h"
-#include "core/MoleConversions.h"
 #include "core/RunReporter.h"
+#include "engines/MineralRoutines.h"
 #include "models/RunState.h"
-#include "models/TOxydationState.h"
 
 namespace varnodel {
 
@@ -48,10 +47,11 @@ double feoTotal(const TAnalysis& molar);
 
 class OlivineMelt {
   public:
-    // Works on the melt (phase "melt") of `assemblage`, already in the molar form, with the
-    // snapshot's olivine model, oxidation settings and olivine corrections. The snapshot's
-    // equation coefficient A must already be scaled to Fo as a fraction. Throws FatalError
-    // (reason in the run's error text) when the snapshot has no olivine model.
+    // Works on the melt (phase "melt") of `assemblage`, in the molar form before the first step,
+    // at the assemblage's pressure (bar), with the snapshot's olivine model, oxidation settings
+    // and olivine corrections; the snapshot's context must hold the scaled settings
+    // (ScaledRunSettings). Throws FatalError (reason in the run's error text) when the snapshot
+    // has no olivine model or the assemblage no melt.
     OlivineMelt(RunSnapshot& snapshot, TAssemblage& assemblage, RunReporter& reporter,
                 OlivineMinorSet minorSet, OlivineRebuild rebuild = OlivineRebuild::KeepModelSlots);
 
@@ -82,21 +82,18 @@ class OlivineMelt {
     double modelT() const { return modelT_; }  // the model's own, K
     double fo() const { return fo_; }
     double feoTotal() const { return varnodel::feoTotal(melt()); }
-    const TModel& model() const { return *model_; }
 
   private:
-    void liquidus();
-    void takeMessage(TModel& model);
+    [[noreturn]] void fail(const std::string& text);
+    [[noreturn]] void failedModel(const char* where);
 
     RunSnapshot& snap_;
     TAssemblage& assemblage_;
     RunReporter& reporter_;
+    MineralRoutines routines_;
     OlivineMinorSet minorSet_;
     OlivineRebuild rebuild_;
-    TModel* model_ = nullptr;
     std::size_t meltIndex_ = 0;
-    TMoleConversions conv_;
-    TOxydationState oxidation_;
     TAnalysis olivine_;
     double T_ = 0.0;
     double modelT_ = 0.0;
