@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
+#include "ExportCommand.h"
 #include "ModelListing.h"
 #include "RunCommand.h"
 #include "Settings.h"
@@ -26,6 +27,10 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     auto* mla = app.add_subcommand(
         "mla", "Melt liquidus association: liquidus and mineral of every chosen model");
     addRunOptions(*mla, mlaOptions);
+    ExportOptions exportOptions;
+    auto* exportCommand = addExportCommand(app, exportOptions);
+    KdSetOptions kdSetOptions;
+    auto* kdSet = addKdSetCommand(app, kdSetOptions);
 
     // Name a mistyped command instead of only saying that one is missing.
     const auto isCommand = [&app](const std::string& name) {
@@ -71,6 +76,8 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     if (frac->parsed()) return runCalculation("Fractional", fracOptions, out, err);
     if (mla->parsed()) return runCalculation("MLA", mlaOptions, out, err);
+    if (exportCommand->parsed()) return runExport(exportOptions, out, err);
+    if (kdSet->parsed()) return runKdSet(kdSetOptions, out, err);
     return kExitOk;
 }
 
