@@ -270,7 +270,11 @@ WorkbookExport exportWorkbook(const std::string& base, const fs::path& workbook)
     // Written under a name of its own and renamed at the end, so that the workbook a reader
     // finds (or an older one) is always whole.
     PartFile part{target.string() + "." + std::to_string(::getpid()) + ".part"};
-    std::unique_ptr<lxw_workbook, WorkbookCloser> book(workbook_new(part.path.string().c_str()));
+    // Rows go out as they are written: a long run's table needs no more memory than one row.
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    std::unique_ptr<lxw_workbook, WorkbookCloser> book(
+        workbook_new_opt(part.path.string().c_str(), &options));
     if (!book) throw EWorkbookError("Cannot create the workbook " + target.string());
     lxw_format* bold = workbook_add_format(book.get());
     format_set_bold(bold);
