@@ -4,11 +4,12 @@
 #include <optional>
 
 #include "App.h"
-#include "Settings.h"
 #include "core/Errors.h"
 #include "io/KdSetFile.h"
 #include "io/OutputFiles.h"
+#include "io/SettingsFile.h"
 #include "io/WorkbookExport.h"
+#include "ui/RunSetup.h"
 
 namespace varnodel::cli {
 
@@ -17,9 +18,13 @@ namespace fs = std::filesystem;
 namespace {
 
 // The calculations by command name, as --last takes them.
-const std::vector<std::pair<std::string, std::string>> kLastCalculations = {
-    {"frac", "_FRAC"},    {"rev", "_REV"},        {"mla", "_MLA"},
-    {"ironloss", "_IRL"}, {"profile-ic", "_PIC"}, {"profile-cr", "_PCR"}};
+const std::vector<std::pair<std::string, Calculation>> kLastCalculations = {
+    {"frac", Calculation::Fractional},
+    {"rev", Calculation::Reverse},
+    {"mla", Calculation::MLA},
+    {"ironloss", Calculation::IronLoss},
+    {"profile-ic", Calculation::ProfileIC},
+    {"profile-cr", Calculation::ProfileCR}};
 
 // The settings of --settings and --set on top of the defaults; false (after saying why) when
 // they cannot be read.
@@ -48,7 +53,7 @@ CLI::App* addExportCommand(CLI::App& app, ExportOptions& o) {
                                   "or one of the files")
                      ->type_name("BASE");
     std::vector<std::string> choices;
-    for (const auto& [name, suffix] : kLastCalculations)
+    for (const auto& [name, calculation] : kLastCalculations)
         choices.push_back(name);
     auto* last = command
                      ->add_option("--last", o.last,
@@ -85,11 +90,16 @@ int runExport(const ExportOptions& o, std::ostream& out, std::ostream& err) {
     if (!o.last.empty()) {
         RunState state;
         if (!loadCommandSettings(state, o.settings, o.overrides, err)) return kExitUsage;
-        // (output folder and name of --output: from the run set-up)
-        std::string suffix;
-        for (const auto& [name, s] : kLastCalculations)
-            if (name == o.last) suffix = s;
-        base = baseName(state.options, suffix);
+        try {
+            if (!o.output.empty()) chooseOutput(state.options, o.output);
+        } catch (const EInputError& e) {
+            err << "varnodel-cli: " << e.what() << '\n';
+            return kExitUsage;
+        }
+        Calculation calculation = Calculation::Fractional;
+        for (const auto& [name, c] : kLastCalculations)
+            if (name == o.last) calculation = c;
+        base = baseName(state.options, resultSuffix(calculation));
     } else if (!o.base.empty()) {
         // A result file picked by name stands for its run: its name without the extension.
         std::error_code ec;

@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "core/NumberFormat.h"
+#include "io/OutputFiles.h"
 
 namespace varnodel {
 
@@ -25,25 +26,6 @@ namespace {
 constexpr std::size_t kSheetNameMax = LXW_SHEETNAME_MAX;
 constexpr std::size_t kCellTextMax = 32767;  // characters in one cell
 constexpr double kMaxColumnWidth = 80.0;
-
-// The files of a base name, in name order.
-std::vector<fs::path> listResultFiles(const std::string& base) {
-    const fs::path basePath(base);
-    const fs::path folder = basePath.has_parent_path() ? basePath.parent_path() : fs::path(".");
-    const std::string stem = basePath.filename().string();
-    std::vector<fs::path> files;
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) return files;
-    for (const auto& entry : fs::directory_iterator(folder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.size() >= stem.size() + 4 && name.compare(0, stem.size(), stem) == 0 &&
-            name.compare(name.size() - 4, 4, ".csv") == 0 && entry.is_regular_file(ec))
-            files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end(),
-              [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
-    return files;
-}
 
 struct Field {
     std::string text;
@@ -252,7 +234,9 @@ fs::path defaultWorkbookPath(const std::string& base) {
 
 WorkbookExport exportWorkbook(const std::string& base, const fs::path& workbook) {
     WorkbookExport result;
-    result.files = listResultFiles(base);
+    result.files = resultFiles(base);
+    std::sort(result.files.begin(), result.files.end(),
+              [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
     if (result.files.empty()) throw EInputError("No result files " + base + "*.csv to export");
     const fs::path target = workbook.empty() ? defaultWorkbookPath(base) : workbook;
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
