@@ -82,7 +82,9 @@ void writeKdSetFile(const RunState& state, const fs::path& file) {
     out.close();
 }
 
-KdSetLoad readKdSetText(RunState& state, const std::string& text, const std::string& source) {
+KdSetLoad readKdSetText(RunSettings& s, std::array<TModel*, kPhaseCount>& slots,
+                        const ModelRegistry& registry, const std::string& text,
+                        const std::string& source) {
     KdSetLoad load;
     load.found = true;
     std::vector<std::string> lines;
@@ -91,7 +93,6 @@ KdSetLoad readKdSetText(RunState& state, const std::string& text, const std::str
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(std::move(line));
     }
-    RunSettings& s = state.settings;
     for (std::size_t m = 1; m <= kMineralCount && kKdLines + m - 1 < lines.size(); ++m) {
         const auto fields = split(lines[kKdLines + m - 1]);
         if (fields.size() < 2) continue;  // a line that does not split
@@ -103,7 +104,7 @@ KdSetLoad readKdSetText(RunState& state, const std::string& text, const std::str
             }
         }
     }
-    const TSetOfModels& traceModels = state.registry().traceModels();
+    const TSetOfModels& traceModels = registry.traceModels();
     for (std::size_t m = 1; m <= kMineralCount && kChoiceLines + m - 1 < lines.size(); ++m) {
         const std::size_t lineIndex = kChoiceLines + m - 1;
         const auto fields = split(lines[lineIndex]);
@@ -122,14 +123,13 @@ KdSetLoad readKdSetText(RunState& state, const std::string& text, const std::str
                 choices[e - 1] = field;
             } else if (field.compare(0, kModelMark.size(), kModelMark) == 0) {
                 const std::string name = padded8(field.substr(kModelMark.size()));
-                TModel* model =
-                    state.registry().mineralSet(static_cast<Phase>(m)).getByNameShort(name);
+                TModel* model = registry.mineralSet(static_cast<Phase>(m)).getByNameShort(name);
                 if (model == nullptr)
                     skip("is no model of " + std::string(kPhases[m].name));
                 else if (!model->unavailable.empty())
                     skip("cannot be used: " + model->unavailable);
                 else {
-                    state.slots[m] = model;
+                    slots[m] = model;
                     choices[e - 1] = "Model";
                 }
             } else if (!field.empty()) {
@@ -149,7 +149,8 @@ KdSetLoad readKdSetText(RunState& state, const std::string& text, const std::str
     return load;
 }
 
-KdSetLoad readKdSetFile(RunState& state, const fs::path& file) {
+KdSetLoad readKdSetFile(RunSettings& settings, std::array<TModel*, kPhaseCount>& slots,
+                        const ModelRegistry& registry, const fs::path& file) {
     std::error_code ec;
     if (!fs::exists(file, ec)) return {};
     std::ifstream in;
@@ -159,7 +160,15 @@ KdSetLoad readKdSetFile(RunState& state, const fs::path& file) {
         throw std::ios_base::failure("Cannot read the Kd set file " + file.string());
     std::ostringstream text;
     text << in.rdbuf();
-    return readKdSetText(state, text.str(), file.string());
+    return readKdSetText(settings, slots, registry, text.str(), file.string());
+}
+
+KdSetLoad readKdSetText(RunState& state, const std::string& text, const std::string& source) {
+    return readKdSetText(state.settings, state.slots, state.registry(), text, source);
+}
+
+KdSetLoad readKdSetFile(RunState& state, const fs::path& file) {
+    return readKdSetFile(state.settings, state.slots, state.registry(), file);
 }
 
 }  // namespace varnodel

@@ -30,4 +30,12 @@ struct KdSetLoad {
 KdSetLoad readKdSetFile(RunState& state, const std::filesystem::path& file);
 KdSetLoad readKdSetText(RunState& state, const std::string& text, const std::string& source);
 
+// The same on the parts of a run state: its settings, its model slots and the registry the
+// slots point into.
+KdSetLoad readKdSetFile(RunSettings& settings, std::array<TModel*, kPhaseCount>& slots,
+                        const ModelRegistry& registry, const std::filesystem::path& file);
+KdSetLoad readKdSetText(RunSettings& settings, std::array<TModel*, kPhaseCount>& slots,
+                        const ModelRegistry& registry, const std::string& text,
+                        const std::string& source);
+
 }  // namespace varnodel
