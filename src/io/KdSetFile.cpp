@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "core/NumberFormat.h"
+#include "io/InputFile.h"
 
 namespace varnodel {
 
@@ -152,15 +153,9 @@ KdSetLoad readKdSetText(RunSettings& s, std::array<TModel*, kPhaseCount>& slots,
 KdSetLoad readKdSetFile(RunSettings& settings, std::array<TModel*, kPhaseCount>& slots,
                         const ModelRegistry& registry, const fs::path& file) {
     std::error_code ec;
-    if (!fs::exists(file, ec)) return {};
-    std::ifstream in;
-    in.exceptions(std::ios::badbit);
-    in.open(file, std::ios::binary);
-    if (!in || fs::is_directory(file, ec))
-        throw std::ios_base::failure("Cannot read the Kd set file " + file.string());
-    std::ostringstream text;
-    text << in.rdbuf();
-    return readKdSetText(settings, slots, registry, text.str(), file.string());
+    if (!fs::exists(file, ec) && !fs::is_symlink(file, ec)) return {};
+    const std::string text = readInputFile(file, kMaxSettingsFileSize, "the Kd set file");
+    return readKdSetText(settings, slots, registry, text, file.string());
 }
 
 KdSetLoad readKdSetText(RunState& state, const std::string& text, const std::string& source) {

@@ -25,8 +25,9 @@ struct KdSetLoad {
 // Reads a Kd set into `state`: every Kd above 0 replaces the constant Kd and makes the choice
 // "Kd"; each choice of the second table replaces the element's choice, "M:" + a model's short
 // name also making that model the mineral's selected one. A choice that names no model of the
-// program is skipped and listed, the element keeping its choice. Throws std::ios_base::failure
-// when an existing file cannot be read, before anything has changed.
+// program is skipped and listed, the element keeping its choice. Throws EInputError naming the
+// file when one exists but cannot be read (a folder, a device, a read error), before anything
+// has changed.
 KdSetLoad readKdSetFile(RunState& state, const std::filesystem::path& file);
 KdSetLoad readKdSetText(RunState& state, const std::string& text, const std::string& source);
 
