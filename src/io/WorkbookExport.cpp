@@ -4,17 +4,15 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <system_error>
 
 #include "core/NumberFormat.h"
+#include "io/InputFile.h"
 #include "io/OutputFiles.h"
 
 namespace varnodel {
@@ -138,12 +136,11 @@ struct Sheet {
 
 // Reads one file whole; an empty text says why it cannot become a sheet.
 std::string readSheet(const fs::path& file, Sheet& sheet) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::strerror(errno);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad() || text.fail()) return "it could not be read";
-    sheet.records = csvRecords(text.str());
+    try {
+        sheet.records = csvRecords(readInputFile(file, kMaxDataFileSize, "the result file"));
+    } catch (const EInputError& e) {
+        return e.what();
+    }
     if (sheet.records.size() > LXW_ROW_MAX)
         return "more than " + std::to_string(LXW_ROW_MAX) + " rows";
     for (auto& record : sheet.records) {

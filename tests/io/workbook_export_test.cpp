@@ -39,17 +39,19 @@ TEST_F(WorkbookExportTest, OneSheetPerResultFileHoldingItsCells) {
     const auto olivine = scratch_.write("run_MLA_Olv.csv",
                                         "T\xB0"
                                         "C,Fo\n1200,  89.5\n");
+    const auto empty = scratch_.write("run_MLA_Spl.csv", "");
     for (const char* other : {"run_MLA.txt", "other_MLA.csv", "run_REV.csv", "run_MLA.xlsx"})
         scratch_.write(other, "not a result of this run\n");
 
     const WorkbookExport out = exportWorkbook(base_);
     EXPECT_EQ(out.workbook, fs::path(base_ + ".xlsx"));
-    EXPECT_EQ(out.sheets, (std::vector<std::string>{"run_MLA", "Olv", "calc_param"}));
+    EXPECT_EQ(out.sheets, (std::vector<std::string>{"run_MLA", "Olv", "Spl", "calc_param"}));
     EXPECT_EQ(out.failure, "");
     EXPECT_EQ(test::workbookDifferences(
-                  out.workbook, {{"run_MLA", table}, {"Olv", olivine}, {"calc_param", report}}),
+                  out.workbook,
+                  {{"run_MLA", table}, {"Olv", olivine}, {"Spl", empty}, {"calc_param", report}}),
               "");
-    EXPECT_EQ(folderListing().size(), 7u);  // the old workbook replaced, nothing left over
+    EXPECT_EQ(folderListing().size(), 8u);  // the old workbook replaced, nothing left over
 }
 
 TEST_F(WorkbookExportTest, SheetNamesShortUniqueAndAllowed) {
