@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/Constants.h"
 #include "core/MoleConversions.h"
 
 namespace varnodel {
@@ -27,7 +28,7 @@ constexpr TwoLatticeRow kNielsenDrake1979   {{5351,  -2.553},     {4488,  -3.182
 
 // --- Beattie 1993 ---------------------------------------------------------------------------
 
-constexpr double kR = 8.314472;
+constexpr double kR = kGasConstant;
 
 // Beattie (1993) fixes D_Mg by the cation balance of the pyroxene's M sites, half of its cations:
 // 0.5 = Σ D_i·X_i over Mg, Fe, Mn and Ca with D_i = a_i + b_i·D_Mg, so
