@@ -48,7 +48,7 @@ TEST(ModelCalculator, MooreH2OAsVesicalComputesIt) {
 // andesite with Fe3+/ΣFe 0.2 at 5 kbar and 1300 K: constant Kd 0.3 gives Fo 0.863129; Toplis
 // (2005), iterated with its Fo, Kd 0.300625 and Fo 0.862883. The program's molar masses of MgO and
 // FeO (40.3, 71.85 against 40.3044, 71.844) put its Fo 2.3e-5 higher; its Toplis Kd is 0.00035
-// higher mainly because Thermobar counts Na2O in place of K2O in the alkali term.
+// higher: Thermobar counts Na2O in place of K2O in the alkali term and takes R = 8.3144626.
 TEST(ModelCalculator, OlivineKdOfEveryOption) {
     //                         SiO2 TiO2  Al2O3 Fe2O3 FeO  MnO  MgO  CaO Na2O K2O  P2O5  Cr2O3
     const Oxides andesite{51.0, 0.48, 19.0, 0.0, 5.3, 0.1, 4.5, 9.0, 4.2, 0.1, 0.11, 0.11};
