@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
+#include "CalcCommand.h"
 #include "ModelListing.h"
 #include "RunCommand.h"
 #include "Settings.h"
@@ -26,6 +27,10 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     auto* mla = app.add_subcommand(
         "mla", "Melt liquidus association: liquidus and mineral of every chosen model");
     addRunOptions(*mla, mlaOptions);
+    CalcOptions calcOptions;
+    auto* calc = app.add_subcommand(
+        "calc", "Every model at the temperature, pressure and fO2 given, for each analysis");
+    addCalcOptions(*calc, calcOptions);
 
     // Name a mistyped command instead of only saying that one is missing.
     const auto isCommand = [&app](const std::string& name) {
@@ -71,6 +76,7 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     if (frac->parsed()) return runCalculation("Fractional", fracOptions, out, err);
     if (mla->parsed()) return runCalculation("MLA", mlaOptions, out, err);
+    if (calc->parsed()) return runCalc(calcOptions, out, err);
     return kExitOk;
 }
 

@@ -133,27 +133,35 @@ CalcResult calculateModels(RunSnapshot& snapshot, const TAssemblage& analysis,
 
     CalcResult r;
     r.sample = analysis.name;
-    if (conditions.logFO2) {
+    // The melt's log fO2: the one given, or the settings' buffer and shift; in the other modes
+    // (a fixed Fe2/Fe3, a closed system, the olivine relation) the one the split iron records.
+    const TParameters& p = snapshot.settings().parameters;
+    std::optional<double> logFO2 = conditions.logFO2;
+    if (!logFO2 && p.bufferMode && !isFe3FreeBuffer(p.bufferModel)) {
+        const TModel* buffer = snapshot.registry->bufferTable().getItem(p.bufferModel);
+        if (buffer != nullptr) logFO2 = buffer->getLogFO2(p.bufferOffset, T);
+    }
+    if (logFO2) {
         // The composition sums count the Fe2O3 itself: split until the split gives itself.
         for (int pass = 0; pass < kSplitPasses; ++pass) {
             const double before = melt.oxides[Ox::Fe2O3];
             oxidation.setMelt(melt.oxides);
-            splitAtRatio(melt, oxidation.fe2Fe3AtLogFO2(*conditions.logFO2, T));
+            splitAtRatio(melt, oxidation.fe2Fe3AtLogFO2(*logFO2, T));
             if (std::fabs(melt.oxides[Ox::Fe2O3] - before) < 1e-13) break;
         }
-        r.logFO2 = conditions.logFO2;
+        r.logFO2 = logFO2;
     } else {
         routines.splitIron(work, T);
         if (melt.oxides[Ox::Fe2O3] > 0.0 && melt.oxides[Ox::FeO] > 0.0) {
             oxidation.setMelt(melt.oxides);
-            const double logFO2 = oxidation.logFO2FromMelt(melt.oxides, T);
-            if (std::isfinite(logFO2)) r.logFO2 = logFO2;
+            const double recorded = oxidation.logFO2FromMelt(melt.oxides, T);
+            if (std::isfinite(recorded)) r.logFO2 = recorded;
         }
     }
 
     // Fe3+/ΣFe of the melt at its log fO2 by every oxidation model.
     for (const auto& model : snapshot.registry->oxidationModels().models) {
-        CalcOxidation o{model.get(), std::nullopt, std::nullopt};
+        CalcOxidation o{{model->displayName, model->shortName}, std::nullopt, std::nullopt};
         if (r.logFO2) {
             TOxydationState own;
             own.selectModel(model->shortName);
@@ -171,7 +179,7 @@ CalcResult calculateModels(RunSnapshot& snapshot, const TAssemblage& analysis,
     for (std::size_t k = 0; k < buffers.count(); ++k) {
         const TModel* buffer = buffers.getItemByIndex(k);
         if (isFe3FreeBuffer(buffer->displayName)) continue;
-        r.buffers.push_back({buffer, buffer->getLogFO2(0.0, T)});
+        r.buffers.push_back({buffer->displayName, buffer->getLogFO2(0.0, T)});
     }
 
     r.h2oWtPercent = attempt(reporter, "H2O solubility (Moore et al., 1998)", [&] {
@@ -198,7 +206,8 @@ CalcResult calculateModels(RunSnapshot& snapshot, const TAssemblage& analysis,
         for (TModel* model : mlaModelsOf(*snapshot.registry, models, mineral)) {
             const std::string what =
                 model->displayName + " (" + std::string(phaseName(mineral)) + ")";
-            CalcMineral m{mineral, model, std::nullopt, std::nullopt};
+            CalcMineral m{
+                mineral, {model->displayName, model->shortName}, std::nullopt, std::nullopt};
             TAssemblage own = work;
             m.liquidusK = attempt(reporter, what + ", liquidus", [&] {
                 return routines.modelLiquidus(*model, own, P, ModelMessage::Failure);

@@ -28,20 +28,26 @@ struct CalcConditions {
     double fluidH2O = 1.0;  // mole fraction of H2O in the fluid (Moore et al. 1998)
 };
 
+// Models are named, not pointed to: a result outlives the snapshot it was calculated with.
+struct ModelName {
+    std::string displayName;
+    std::string shortName;
+};
+
 struct CalcOxidation {
-    const TModel* model = nullptr;
+    ModelName model;
     std::optional<double> fe3OverFeTotal;  // cation ratio
     std::optional<double> fe2o3OverFeO;    // by weight
 };
 
 struct CalcBuffer {
-    const TModel* buffer = nullptr;
+    std::string buffer;
     double logFO2 = 0.0;
 };
 
 struct CalcMineral {
     Phase mineral = Phase::Olivine;
-    const TModel* model = nullptr;
+    ModelName model;
     std::optional<double> liquidusK;
     std::optional<double> value;  // Fo, An, Mg#, Cr# as a fraction, at the given temperature
 };

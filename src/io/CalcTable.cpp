@@ -22,7 +22,7 @@ std::string celsius(const std::optional<double>& kelvin) {
 }
 
 std::string mineralLabel(const CalcMineral& m) {
-    return std::string(phaseInfo(m.mineral).abbreviation) + " " + trimmed(m.model->shortName);
+    return std::string(phaseInfo(m.mineral).abbreviation) + " " + trimmed(m.model.shortName);
 }
 
 std::string padRight(std::string text, std::size_t width) {
@@ -41,17 +41,17 @@ std::string calcHeader(const CalcResult& first) {
     for (const auto& oxide : kOxides)
         f.push_back(trimmed(oxide.label));
     for (const CalcOxidation& o : first.oxidation) {
-        f.push_back("Fe3/FeT " + trimmed(o.model->shortName));
-        f.push_back("Fe2O3/FeO " + trimmed(o.model->shortName));
+        f.push_back("Fe3/FeT " + trimmed(o.model.shortName));
+        f.push_back("Fe2O3/FeO " + trimmed(o.model.shortName));
     }
     for (const CalcBuffer& b : first.buffers)
-        f.push_back("log(fO2) " + b.buffer->displayName);
+        f.push_back("log(fO2) " + b.buffer);
     f.insert(f.end(), {"X(H2O) fluid", "H2O(wt%) Moore98", "density Lange87", "density Nelson79",
                        "ln(viscosity) Bottinga72", "ln(viscosity) Giordano03"});
     for (const CalcMineral& m : first.minerals) {
         f.push_back("T " + mineralLabel(m));
         f.push_back(trimmed(phaseInfo(m.mineral).compositionLabel) + " " +
-                    trimmed(m.model->shortName));
+                    trimmed(m.model.shortName));
     }
     for (const CalcKd& k : first.kds) {
         f.push_back("Kd " + k.option);
@@ -92,7 +92,7 @@ std::string calcRow(const CalcResult& r, const CalcConditions& c) {
 }
 
 std::vector<std::string> calcTable(const CalcResult& r, const CalcConditions& c) {
-    constexpr std::size_t kName = 36;
+    constexpr std::size_t kName = 48;
     const auto row = [&](const std::string& name, const std::vector<std::string>& values) {
         std::string line = "  " + padRight(name, kName - 2);
         for (const std::string& v : values)
@@ -108,10 +108,10 @@ std::vector<std::string> calcTable(const CalcResult& r, const CalcConditions& c)
                                        padLeft("Fe3+/FeT", 11) + padLeft("Fe2O3/FeO", 11)};
     for (const CalcOxidation& o : r.oxidation)
         lines.push_back(
-            row(o.model->displayName, {value(o.fe3OverFeTotal, 4), value(o.fe2o3OverFeO, 4)}));
+            row(o.model.displayName, {value(o.fe3OverFeTotal, 4), value(o.fe2o3OverFeO, 4)}));
     lines.push_back(padRight("Oxygen buffers", kName) + padLeft("log fO2", 11));
     for (const CalcBuffer& b : r.buffers)
-        lines.push_back(row(b.buffer->displayName, {fixedField(b.logFO2, 0, 3)}));
+        lines.push_back(row(b.buffer, {fixedField(b.logFO2, 0, 3)}));
     lines.push_back("H2O solubility, fluid X(H2O) = " + fixedField(c.fluidH2O, 0, 3));
     lines.push_back(row("Moore et al., 1998 (wt%)", {value(r.h2oWtPercent, 4)}));
     lines.push_back("Melt density (g/cm3)");
@@ -125,7 +125,7 @@ std::vector<std::string> calcTable(const CalcResult& r, const CalcConditions& c)
                         padLeft("at T", 11));
         for (const CalcMineral& m : r.minerals)
             lines.push_back(row(
-                std::string(phaseInfo(m.mineral).abbreviation) + " " + m.model->displayName,
+                std::string(phaseInfo(m.mineral).abbreviation) + " " + m.model.displayName,
                 {celsius(m.liquidusK),
                  trimmed(phaseInfo(m.mineral).compositionLabel) + " " + value(m.value, 2, 100.0)}));
     }

@@ -79,12 +79,12 @@ TEST(ModelCalculator, GivenFugacitySplitsTheIronByTheChosenModel) {
     const CalcResult r = calc.run(meltOfWt(basalt), {1200.0, 1.0, -8.0, 1.0}, models);
     ASSERT_EQ(r.oxidation.size(), 4u);
     for (const CalcOxidation& o : r.oxidation) {
-        ASSERT_TRUE(o.fe3OverFeTotal) << o.model->displayName;
+        ASSERT_TRUE(o.fe3OverFeTotal) << o.model.displayName;
         EXPECT_GT(*o.fe3OverFeTotal, 0.05);
         EXPECT_LT(*o.fe3OverFeTotal, 0.3);
     }
     const CalcOxidation& borisov = r.oxidation.back();
-    ASSERT_EQ(borisov.model->shortName, "Boris90 ");
+    ASSERT_EQ(borisov.model.shortName, "Boris90 ");
     const double fe2 = r.melt.oxides[Ox::FeO] / 71.85, fe3 = r.melt.oxides[Ox::Fe2O3] / 79.845;
     EXPECT_NEAR(fe3 / (fe2 + fe3), *borisov.fe3OverFeTotal, 1e-9);
     EXPECT_NEAR(r.melt.oxides[Ox::Fe2O3] / r.melt.oxides[Ox::FeO], *borisov.fe2o3OverFeO, 1e-9);
