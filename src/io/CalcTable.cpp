@@ -93,6 +93,10 @@ std::string calcRow(const CalcResult& r, const CalcConditions& c) {
 
 std::vector<std::string> calcTable(const CalcResult& r, const CalcConditions& c) {
     constexpr std::size_t kName = 48;
+    // What a model could not give: its reason is in the diagnostics log.
+    const auto shown = [](const std::optional<double>& v, int decimals, double scale = 1.0) {
+        return v ? value(v, decimals, scale) : std::string("failed");
+    };
     const auto row = [&](const std::string& name, const std::vector<std::string>& values) {
         std::string line = "  " + padRight(name, kName - 2);
         for (const std::string& v : values)
@@ -102,37 +106,37 @@ std::vector<std::string> calcTable(const CalcResult& r, const CalcConditions& c)
     std::vector<std::string> lines{r.sample,
                                    "  T = " + fixedField(c.temperatureC, 0, 1) +
                                        " C, P = " + fixedField(c.pressureKbar, 0, 3) +
-                                       " kbar, log fO2 = " + value(r.logFO2, 3) +
+                                       " kbar, log fO2 = " + shown(r.logFO2, 3) +
                                        (c.logFO2 ? " (given)" : ""),
                                    padRight("Oxidation state of the melt", kName) +
                                        padLeft("Fe3+/FeT", 11) + padLeft("Fe2O3/FeO", 11)};
     for (const CalcOxidation& o : r.oxidation)
         lines.push_back(
-            row(o.model.displayName, {value(o.fe3OverFeTotal, 4), value(o.fe2o3OverFeO, 4)}));
+            row(o.model.displayName, {shown(o.fe3OverFeTotal, 4), shown(o.fe2o3OverFeO, 4)}));
     lines.push_back(padRight("Oxygen buffers", kName) + padLeft("log fO2", 11));
     for (const CalcBuffer& b : r.buffers)
         lines.push_back(row(b.buffer, {fixedField(b.logFO2, 0, 3)}));
     lines.push_back("H2O solubility, fluid X(H2O) = " + fixedField(c.fluidH2O, 0, 3));
-    lines.push_back(row("Moore et al., 1998 (wt%)", {value(r.h2oWtPercent, 4)}));
+    lines.push_back(row("Moore et al., 1998 (wt%)", {shown(r.h2oWtPercent, 4)}));
     lines.push_back("Melt density (g/cm3)");
-    lines.push_back(row("Lange, Carmichael 1987", {value(r.densityLange, 4)}));
-    lines.push_back(row("Nelson, Carmichael 1979", {value(r.densityNelson, 4)}));
+    lines.push_back(row("Lange, Carmichael 1987", {shown(r.densityLange, 4)}));
+    lines.push_back(row("Nelson, Carmichael 1979", {shown(r.densityNelson, 4)}));
     lines.push_back("Melt viscosity, ln(poise)");
-    lines.push_back(row("Bottinga, Weill 1972", {value(r.lnViscosityBottinga, 3)}));
-    lines.push_back(row("Giordano, Dingwell 2003", {value(r.lnViscosityGiordano, 3)}));
+    lines.push_back(row("Bottinga, Weill 1972", {shown(r.lnViscosityBottinga, 3)}));
+    lines.push_back(row("Giordano, Dingwell 2003", {shown(r.lnViscosityGiordano, 3)}));
     if (!r.minerals.empty()) {
         lines.push_back(padRight("Minerals", kName) + padLeft("liquidus C", 11) +
                         padLeft("at T", 11));
         for (const CalcMineral& m : r.minerals)
             lines.push_back(row(
                 std::string(phaseInfo(m.mineral).abbreviation) + " " + m.model.displayName,
-                {celsius(m.liquidusK),
-                 trimmed(phaseInfo(m.mineral).compositionLabel) + " " + value(m.value, 2, 100.0)}));
+                {(m.liquidusK ? celsius(m.liquidusK) : "failed"),
+                 trimmed(phaseInfo(m.mineral).compositionLabel) + " " + shown(m.value, 2, 100.0)}));
     }
     lines.push_back(padRight("Olivine-melt Fe-Mg exchange", kName) + padLeft("Kd", 11) +
                     padLeft("Fo", 11));
     for (const CalcKd& k : r.kds)
-        lines.push_back(row(k.option, {value(k.kd, 4), value(k.fo, 2, 100.0)}));
+        lines.push_back(row(k.option, {shown(k.kd, 4), shown(k.fo, 2, 100.0)}));
     lines.push_back("");
     return lines;
 }
