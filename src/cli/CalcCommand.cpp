@@ -6,12 +6,13 @@
 #include <limits>
 
 #include "App.h"
-#include "Settings.h"
+#include "RunCommand.h"
 #include "core/Errors.h"
 #include "core/RunReporter.h"
 #include "engines/ModelCalculator.h"
-#include "io/AnalysesFile.h"
 #include "io/CalcTable.h"
+#include "io/SettingsFile.h"
+#include "ui/RunSetup.h"
 
 namespace varnodel::cli {
 
@@ -37,7 +38,7 @@ class CalcReporter : public RunReporter {
 void addCalcOptions(CLI::App& command, CalcOptions& o) {
     auto* data = command.add_option("--data", o.data, "Data file of analyses (.csv, .dat, .frac)");
     command.add_option("--analysis", o.analysis, "Only this analysis of the data file (1-based)")
-        ->check(CLI::Range(1, std::numeric_limits<int>::max()))
+        ->transform(wholeNumber(1, std::numeric_limits<int>::max()))
         ->type_name("N")
         ->needs(data);
     command.add_option("--settings", o.settings, "Settings file (see: varnodel-cli settings)");
@@ -73,6 +74,18 @@ int runCalc(const CalcOptions& o, std::ostream& out, std::ostream& err) {
         return kExitUsage;
     }
 
+    // Files the user gave that the output would overwrite.
+    for (const auto& [file, option] :
+         {std::pair{o.output, "--output"}, {o.debugLog, "--debug-log"}}) {
+        if (file.empty()) continue;
+        const std::string clash = overwriteClash(
+            file, "", {{o.data, "the data file"}, {o.settings, "the settings file"}});
+        if (!clash.empty()) {
+            err << "varnodel-cli: " << option << ' ' << file << ' ' << clash
+                << ": choose another name\n";
+            return kExitUsage;
+        }
+    }
     std::ofstream debugFile;
     if (!o.debugLog.empty()) {
         debugFile.open(o.debugLog, std::ios::trunc);
@@ -83,30 +96,22 @@ int runCalc(const CalcOptions& o, std::ostream& out, std::ostream& err) {
     }
     CalcReporter reporter(debugFile.is_open() ? &debugFile : nullptr);
 
+    // A melt at a time, as the liquidus association takes them.
     std::vector<TAssemblage> analyses{state.composition};
     if (!o.data.empty()) {
-        std::error_code ec;
-        if (!fs::exists(o.data, ec) || fs::is_directory(o.data, ec)) {
-            err << "varnodel-cli: the data file " << o.data
-                << (fs::is_directory(o.data, ec) ? " is a folder" : " does not exist") << '\n';
-            return kExitUsage;
-        }
-        const AnalysesData loaded = loadAnalysesFile(o.data, "Crystallisation", reporter);
+        const DataFileLoad loaded = loadDataFile(state, o.data, Calculation::MLA, reporter);
         for (const auto& warning : loaded.warnings)
             err << "varnodel-cli: warning: " << warning << '\n';
-        if (loaded.analyses.empty()) {
-            if (!loaded.problem.empty()) err << "varnodel-cli: " << loaded.problem << '\n';
-            err << "varnodel-cli: no analysis of " << o.data << " can be used\n";
+        if (!loaded.ok()) {
+            printError(err, loaded.error);
             return kExitUsage;
         }
-        if (o.analysis > static_cast<int>(loaded.analyses.size())) {
+        if (o.analysis > 0 && !chooseAnalysis(state, static_cast<std::size_t>(o.analysis))) {
             err << "varnodel-cli: --analysis " << o.analysis << ": " << o.data << " holds "
-                << loaded.analyses.size() << " usable analyses\n";
+                << state.analyses.size() << " usable analyses\n";
             return kExitUsage;
         }
-        analyses = o.analysis > 0
-                       ? std::vector{loaded.analyses[static_cast<std::size_t>(o.analysis - 1)]}
-                       : loaded.analyses;
+        analyses = state.options.wholeFile ? state.analyses : std::vector{state.composition};
     }
 
     CalcConditions conditions{o.temperature,
