@@ -87,30 +87,14 @@ int runCalc(const CalcOptions& o, std::ostream& out, std::ostream& err) {
         }
     }
     std::ofstream debugFile;
-    if (!o.debugLog.empty()) {
-        debugFile.open(o.debugLog, std::ios::trunc);
-        if (!debugFile) {
-            err << "varnodel-cli: cannot write the diagnostics log " << o.debugLog << '\n';
-            return kExitUsage;
-        }
-    }
+    if (!openDebugLog(debugFile, o.debugLog, err)) return kExitUsage;
     CalcReporter reporter(debugFile.is_open() ? &debugFile : nullptr);
 
     // A melt at a time, as the liquidus association takes them.
     std::vector<TAssemblage> analyses{state.composition};
     if (!o.data.empty()) {
-        const DataFileLoad loaded = loadDataFile(state, o.data, Calculation::MLA, reporter);
-        for (const auto& warning : loaded.warnings)
-            err << "varnodel-cli: warning: " << warning << '\n';
-        if (!loaded.ok()) {
-            printError(err, loaded.error);
+        if (!loadData(state, o.data, o.analysis, Calculation::MLA, reporter, err))
             return kExitUsage;
-        }
-        if (o.analysis > 0 && !chooseAnalysis(state, static_cast<std::size_t>(o.analysis))) {
-            err << "varnodel-cli: --analysis " << o.analysis << ": " << o.data << " holds "
-                << state.analyses.size() << " usable analyses\n";
-            return kExitUsage;
-        }
         analyses = state.options.wholeFile ? state.analyses : std::vector{state.composition};
     }
 

@@ -126,6 +126,31 @@ void printError(std::ostream& err, const std::string& text) {
     }
 }
 
+bool openDebugLog(std::ofstream& file, const std::string& path, std::ostream& err) {
+    if (path.empty()) return true;
+    file.open(path, std::ios::trunc);
+    if (!file) err << "varnodel-cli: cannot write the diagnostics log " << path << '\n';
+    return static_cast<bool>(file);
+}
+
+std::optional<PresentElements> loadData(RunState& state, const std::string& data, int analysis,
+                                        Calculation calculation, RunReporter& reporter,
+                                        std::ostream& err) {
+    const DataFileLoad loaded = loadDataFile(state, data, calculation, reporter);
+    for (const auto& warning : loaded.warnings)
+        err << "varnodel-cli: warning: " << warning << '\n';
+    if (!loaded.ok()) {
+        printError(err, loaded.error);
+        return std::nullopt;
+    }
+    if (analysis > 0 && !chooseAnalysis(state, static_cast<std::size_t>(analysis))) {
+        err << "varnodel-cli: --analysis " << analysis << ": " << data << " holds "
+            << state.analyses.size() << " usable analyses\n";
+        return std::nullopt;
+    }
+    return loaded.present;
+}
+
 void addRunOptions(CLI::App& command, RunOptions& o) {
     auto* data = command.add_option("--data", o.data, "Data file of analyses (.csv, .dat, .frac)");
     command
@@ -191,30 +216,14 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     }
 
     std::ofstream debugFile;
-    if (!o.debugLog.empty()) {
-        debugFile.open(o.debugLog, std::ios::trunc);
-        if (!debugFile) {
-            err << "varnodel-cli: cannot write the diagnostics log " << o.debugLog << '\n';
-            return kExitUsage;
-        }
-    }
+    if (!openDebugLog(debugFile, o.debugLog, err)) return kExitUsage;
     CliReporter reporter(out, err, debugFile.is_open() ? &debugFile : nullptr, o.quiet);
 
     PresentElements present = PresentElements::from(state.settings.active);
     if (!o.data.empty()) {
-        const DataFileLoad loaded = loadDataFile(state, o.data, calculation, reporter);
-        for (const auto& warning : loaded.warnings)
-            err << "varnodel-cli: warning: " << warning << '\n';
-        if (!loaded.ok()) {
-            printError(err, loaded.error);
-            return kExitUsage;
-        }
-        present = loaded.present;
-        if (o.analysis > 0 && !chooseAnalysis(state, static_cast<std::size_t>(o.analysis))) {
-            err << "varnodel-cli: --analysis " << o.analysis << ": " << o.data << " holds "
-                << state.analyses.size() << " usable analyses\n";
-            return kExitUsage;
-        }
+        const auto loaded = loadData(state, o.data, o.analysis, calculation, reporter, err);
+        if (!loaded) return kExitUsage;
+        present = *loaded;
     }
 
     InterruptWatch interrupt;
