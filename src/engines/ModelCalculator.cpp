@@ -43,7 +43,8 @@ std::optional<double> attempt(RunReporter& reporter, const std::string& what,
 }
 
 void requireWithin(double value, double lo, double hi, const char* what) {
-    if (!(value >= lo && value <= hi))
+    if (!std::isfinite(value)) throw EInputError(std::string(what) + " is not a number");
+    if (value < lo || value > hi)
         throw EInputError(std::string(what) + " " + shortestGeneral(value) + " is outside " +
                           shortestGeneral(lo) + "-" + shortestGeneral(hi));
 }
