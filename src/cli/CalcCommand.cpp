@@ -66,9 +66,7 @@ int runCalc(const CalcOptions& o, std::ostream& out, std::ostream& err) {
     RunState state;
     MlaChoice mla = MlaChoice::selectedIn(state.registry());
     try {
-        const auto file = o.settings.empty() ? std::nullopt : std::optional<fs::path>(o.settings);
-        for (const auto& warning : loadSettings(state, mla, file, o.overrides))
-            err << "varnodel-cli: warning: " << warning << '\n';
+        loadSettingsWithWarnings(state, mla, o.settings, o.overrides, err);
     } catch (const EInputError& e) {
         err << "varnodel-cli: " << e.what() << '\n';
         return kExitUsage;

@@ -134,6 +134,13 @@ void printError(std::ostream& err, const std::string& text) {
     }
 }
 
+void loadSettingsWithWarnings(RunState& state, MlaChoice& mla, const std::string& settings,
+                              const std::vector<std::string>& overrides, std::ostream& err) {
+    const auto file = settings.empty() ? std::nullopt : std::optional<fs::path>(settings);
+    for (const auto& warning : loadSettings(state, mla, file, overrides))
+        err << "varnodel-cli: warning: " << warning << '\n';
+}
+
 bool openDebugLog(std::ofstream& file, const std::string& path, std::ostream& err) {
     if (path.empty()) return true;
     file.open(path, std::ios::trunc);
@@ -194,9 +201,7 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     RunState state;
     MlaChoice mla = MlaChoice::selectedIn(state.registry());
     try {
-        const auto file = o.settings.empty() ? std::nullopt : std::optional<fs::path>(o.settings);
-        for (const auto& warning : loadSettings(state, mla, file, o.overrides))
-            err << "varnodel-cli: warning: " << warning << '\n';
+        loadSettingsWithWarnings(state, mla, o.settings, o.overrides, err);
         // Where the results go: the folder of --output and its name without extension; a
         // folder alone (an existing one, or a path ending in "/") takes the default name.
         if (!o.output.empty()) chooseOutput(state.options, o.output);

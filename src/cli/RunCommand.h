@@ -14,6 +14,7 @@
 #include "core/Calculations.h"
 #include "core/RunReporter.h"
 #include "io/CompositionText.h"
+#include "io/SettingsFile.h"
 #include "models/RunState.h"
 
 namespace varnodel::cli {
@@ -37,6 +38,11 @@ CLI::Validator wholeNumber(double min, double max);
 
 // Each line of a (possibly multi-line) error, as the program's own error lines.
 void printError(std::ostream& err, const std::string& text);
+
+// --settings and --set into the run state, the reader's warnings on `err`; EInputError for a
+// file or an override that cannot be used.
+void loadSettingsWithWarnings(RunState& state, MlaChoice& mla, const std::string& settings,
+                              const std::vector<std::string>& overrides, std::ostream& err);
 
 // Opens --debug-log (nothing to do without one); false, with the reason on `err`, when it
 // cannot be written.
