@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ExportCommand.h"
+#include "CalcCommand.h"
 #include "ModelListing.h"
 #include "RunCommand.h"
 #include "io/SettingsFile.h"
@@ -31,6 +32,10 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     auto* exportCommand = addExportCommand(app, exportOptions);
     KdSetOptions kdSetOptions;
     auto* kdSet = addKdSetCommand(app, kdSetOptions);
+    CalcOptions calcOptions;
+    auto* calc = app.add_subcommand(
+        "calc", "Every model at the temperature, pressure and fO2 given, for each analysis");
+    addCalcOptions(*calc, calcOptions);
 
     // Name a mistyped command instead of only saying that one is missing.
     const auto isCommand = [&app](const std::string& name) {
@@ -78,6 +83,7 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     if (mla->parsed()) return runCalculation(Calculation::MLA, mlaOptions, out, err);
     if (exportCommand->parsed()) return runExport(exportOptions, out, err);
     if (kdSet->parsed()) return runKdSet(kdSetOptions, out, err);
+    if (calc->parsed()) return runCalc(calcOptions, out, err);
     return kExitOk;
 }
 
