@@ -47,6 +47,27 @@ class TModel {
     // Numbers the liquidus searches of this model; the melt does not change within one.
     std::uint64_t searchId() const { return searchId_; }
 
+    // Called in residual mode within a liquidus search, after the residual has been evaluated
+    // once for this melt. True only when the model can show for this melt that its residual
+    // (1) is monotonic in T over any bracket above 0 (in its own unit), (2) is finite all over
+    // such a bracket when it is finite at the bracket's low end, and (3) is of order one and
+    // computed to far better than kCertainResidual, so that a computed value beyond that has
+    // the sign of the exact function. The search then takes the sign of the residual at most
+    // halving points from a few evaluations near the root instead of evaluating it there.
+    virtual bool residualIsMonotonic(const TAssemblage& assemblage);
+
+    // Where this model's last certified liquidus search ended: the start of its next one. The
+    // temperature found never depends on it, only the number of residual evaluations does.
+    struct LiquidusMemory {
+        double root = 0.0;
+        double slope = 0.0;  // of the residual at the root, per unit of T
+        bool valid = false;
+    };
+    LiquidusMemory liquidusMemory;
+    // False runs every liquidus search of this model as the plain halving, evaluating the
+    // residual at every point (the reference the faster search is checked against).
+    bool fastLiquidusSearch = true;
+
     std::string displayName;
     std::string secondName;  // not set by any model
     std::string shortName;   // eight characters, blanks included
@@ -184,6 +205,10 @@ class THash {
 void bisectTemperature(TModel& model, const TAssemblage& assemblage, double& T, double tol,
                        double lo, double hi);
 
+// A residual value whose sign rounding cannot have turned, for a model whose residual is
+// monotonic (TModel::residualIsMonotonic).
+inline constexpr double kCertainResidual = 1e-11;
+
 // One run of the halving rule of bisectTemperature over any function f, from the bracket ends
 // lo and hi (lo the larger, as in the liquidus search): stops when lo - hi <= tol or after 101
 // rounds. `exhausted` says the rounds ran out first.
@@ -193,7 +218,7 @@ struct Halving {
     bool exactRoot = false;  // the function was exactly 0 at x
 };
 template <class Function>
-Halving halveBracket(const Function& f, double tol, double lo, double hi) {
+Halving halveBracket(Function&& f, double tol, double lo, double hi) {
     constexpr int kMaxRounds = 101;
     double fhi = f(hi);
     if (fhi == 0.0) return {hi, false, true};

@@ -58,6 +58,7 @@ struct LangmuirRow;
 class TLangmuirClinopyroxene : public TPyroxeneModel {
   public:
     void Get_Temperature(const TAssemblage& assemblage, double& T) override;
+    bool residualIsMonotonic(const TAssemblage& assemblage) override;
     Oxides pyroxeneFractions(const TAssemblage& assemblage, double T) const override;
 
   protected:
