@@ -165,11 +165,12 @@ class ResidualSigns {
         : model_(model), context_(context), assemblage_(assemblage) {}
 
     double operator()(double T) {
+        // Only the sign of a value and whether it is 0 steer the halving. (A point of certain
+        // sign where the residual is 0 would contradict the model's claim.)
+        if (T <= below_) return belowSign_;
+        if (T >= above_) return -belowSign_;
         for (int k = 0; k < count_; ++k)
             if (probes_[k].x == T) return probes_[k].f;
-        // Only the sign of a value and whether it is 0 steer the halving.
-        if (hasBelow_ && T <= below_) return belowSign_;
-        if (hasAbove_ && T >= above_) return -belowSign_;
         return residualAt(model_, context_, assemblage_, T);
     }
 
@@ -178,6 +179,53 @@ class ResidualSigns {
 
     // The residual's slope across the final bracket of locate(), or 0 when there is none.
     double slope() const { return slope_; }
+
+    // The halving over these signs. Its rounds whose midpoint has a certain sign only move one
+    // end of the bracket (the value kept for hi keeps the sign below the root, which that of
+    // hi has from the start). The first of them follow the last search's path as far as its
+    // midpoints fall on the same sides; the next run here without the branches a halving
+    // cannot predict; the halving's own rounds take over at the first midpoint of uncertain
+    // sign.
+    Halving halve(double tol, double lo, double hi, TModel::LiquidusMemory::Path& path) {
+        // Without a certain sign at hi (and so none at all), the plain halving.
+        if (!(below_ >= hi)) return halveBracket(*this, tol, lo, hi);
+        int round = 0;
+        double ends[2] = {lo, hi};
+        if (path.lo0 == lo && path.hi0 == hi && path.tol == tol) {
+            while (round < path.rounds &&
+                   (path.movedHi[round] ? path.hi[round] <= below_ : path.lo[round] >= above_))
+                ++round;
+            if (round > 0) {
+                ends[0] = path.lo[round - 1];
+                ends[1] = path.hi[round - 1];
+                if (ends[0] - ends[1] <= tol || round >= kMaxRounds)
+                    return {(ends[0] + ends[1]) / 2.0, ends[0] - ends[1] > tol, false};
+            }
+        } else {
+            path.lo0 = lo;
+            path.hi0 = hi;
+            path.tol = tol;
+        }
+        const auto record = [&path](int r, double l, double h, bool movedHi) {
+            if (r > TModel::LiquidusMemory::Path::kRounds) return;
+            path.lo[r - 1] = l;
+            path.hi[r - 1] = h;
+            path.movedHi[r - 1] = movedHi;
+            path.rounds = r;
+        };
+        path.rounds = round;
+        while (true) {
+            const double mid = (ends[0] + ends[1]) / 2.0;
+            if (!(mid <= below_ || mid >= above_)) break;
+            ++round;
+            const bool movedHi = mid <= below_;
+            ends[movedHi ? 1 : 0] = mid;
+            record(round, ends[0], ends[1], movedHi);
+            if (ends[0] - ends[1] <= tol || round >= kMaxRounds)
+                return {(ends[0] + ends[1]) / 2.0, ends[0] - ends[1] > tol, false};
+        }
+        return halveBracketFrom(*this, tol, ends[0], ends[1], belowSign_, round, record);
+    }
 
   private:
     struct Probe {
@@ -196,11 +244,12 @@ class ResidualSigns {
     TModel& model_;
     RunContext& context_;
     const TAssemblage& assemblage_;
-    std::array<Probe, kMaxProbes> probes_{};
+    std::array<Probe, kMaxProbes> probes_;  // the first count_ hold values
     int count_ = 0;
-    bool hasBelow_ = false, hasAbove_ = false;
-    double below_ = 0.0, above_ = 0.0;  // the sign is certain at or below / at or above these
-    double belowSign_ = 0.0;            // the residual's sign below the root
+    // The sign is certain at or below / at or above these; no point is either without them.
+    double below_ = -std::numeric_limits<double>::infinity();
+    double above_ = std::numeric_limits<double>::infinity();
+    double belowSign_ = 0.0;  // the residual's sign below the root
     double slope_ = 0.0;
 };
 
@@ -216,15 +265,14 @@ void ResidualSigns::locate(double tol, double lo, double hi) {
     if (!model_.residualIsMonotonic(assemblage_)) return;
     const double s0 = signOf(fHi);  // the sign below the root
 
-    // The width of the halving's last interval, and how close to the root the bracket is drawn:
-    // a quarter of it leaves about one halving point in the bracket, which is evaluated.
-    double width = lo - hi;
+    // About the width of the halving's last interval (lo - hi over the power of two that takes
+    // it to tol or below), and how close to the root the bracket is drawn: a quarter of it
+    // leaves about one halving point in the bracket, which is evaluated.
     int rounds = 0;
-    while (width > tol && rounds < kMaxRounds) {
-        width /= 2.0;
-        ++rounds;
-    }
-    if (rounds >= kMaxRounds || !(width > 0.0)) return;
+    std::frexp((lo - hi) / tol, &rounds);
+    if (rounds >= kMaxRounds) return;
+    const double width = std::ldexp(lo - hi, -std::max(rounds, 0));
+    if (!(width > 0.0)) return;
     const double target = width / 4.0;
     const double nudge = width / 16.0;
 
@@ -242,11 +290,7 @@ void ResidualSigns::locate(double tol, double lo, double hi) {
     double x = warm ? memory.root : lo;
     for (int n = 1; n < kMaxProbes; ++n) {
         double f = 0.0;
-        if (!probe(x, f)) {
-            // Outside what the model showed: certify nothing, the plain halving decides.
-            hasBelow_ = hasAbove_ = false;
-            return;
-        }
+        if (!probe(x, f)) return;  // outside what the model showed: the plain halving decides
         p1 = p2, f1 = f2, p2 = x, f2 = f;
         ++points;
         if (f == 0.0) {
@@ -297,20 +341,21 @@ void ResidualSigns::locate(double tol, double lo, double hi) {
     }
 
     // Certain signs from the points whose values rounding cannot have turned.
+    double below = -std::numeric_limits<double>::infinity();
+    double above = std::numeric_limits<double>::infinity();
     for (int k = 0; k < count_; ++k) {
         const Probe& p = probes_[k];
         if (!(std::fabs(p.f) > kCertainResidual)) continue;
-        if (signOf(p.f) == s0) {
-            if (!hasBelow_ || p.x > below_) below_ = p.x;
-            hasBelow_ = true;
-        } else {
-            if (!hasAbove_ || p.x < above_) above_ = p.x;
-            hasAbove_ = true;
-        }
+        if (signOf(p.f) == s0)
+            below = std::max(below, p.x);
+        else
+            above = std::min(above, p.x);
     }
-    belowSign_ = s0;
     // A monotonic residual cannot change sign twice; points that say otherwise void it all.
-    if (hasBelow_ && hasAbove_ && !(below_ < above_)) hasBelow_ = hasAbove_ = false;
+    if (!(below < above)) return;
+    below_ = below;
+    above_ = above;
+    belowSign_ = s0;
     if (bKnown && b > a) slope_ = (fb - fa) / (b - a);
 }
 
@@ -326,7 +371,7 @@ void bisectTemperature(TModel& model, const TAssemblage& assemblage, double& T, 
     ResidualSigns signs(model, context, assemblage);
     const bool fast = model.fastLiquidusSearch && hi > 0.0 && lo > hi && tol > 0.0;
     if (fast) signs.locate(tol, lo, hi);
-    Halving result = halveBracket(signs, tol, lo, hi);
+    Halving result = signs.halve(tol, lo, hi, model.liquidusMemory.path);
     model.liquidusMemory.valid = false;
     const bool atAnEnd = std::fabs(result.x - lo) <= tol || std::fabs(result.x - hi) <= tol;
     if (atAnEnd && !result.exactRoot) {
@@ -353,7 +398,9 @@ void bisectTemperature(TModel& model, const TAssemblage& assemblage, double& T, 
                                    " within the search range");
         }
     } else if (fast && !result.exhausted && signs.slope() != 0.0) {
-        model.liquidusMemory = {result.x, signs.slope(), true};
+        model.liquidusMemory.root = result.x;
+        model.liquidusMemory.slope = signs.slope();
+        model.liquidusMemory.valid = true;
     }
     T = result.x;
     if (result.exhausted) model.message = bisectionWarning(model);

@@ -62,6 +62,16 @@ class TModel {
         double root = 0.0;
         double slope = 0.0;  // of the residual at the root, per unit of T
         bool valid = false;
+        // The bracket after each of the first rounds of the last halving from [hi0, lo0] to
+        // tol: a halving from the same bracket whose midpoints fall on the same sides of its
+        // root passes through the same brackets.
+        struct Path {
+            static constexpr int kRounds = 40;
+            double lo0 = 0.0, hi0 = 0.0, tol = 0.0;
+            int rounds = 0;
+            std::array<double, kRounds> lo, hi;
+            std::array<bool, kRounds> movedHi;  // the round's midpoint became hi
+        } path;
     };
     LiquidusMemory liquidusMemory;
     // False runs every liquidus search of this model as the plain halving, evaluating the
@@ -217,12 +227,17 @@ struct Halving {
     bool exhausted;
     bool exactRoot = false;  // the function was exactly 0 at x
 };
-template <class Function>
-Halving halveBracket(Function&& f, double tol, double lo, double hi) {
+// The halving's rounds from a state it reached: the bracket [hi, lo], the function's value at hi
+// and the rounds run so far.
+struct NoRoundRecord {
+    void operator()(int, double, double, bool) const {}
+};
+
+// `record(round, lo, hi, movedHi)` is told the bracket after each round that moves one end.
+template <class Function, class Record = NoRoundRecord>
+Halving halveBracketFrom(Function&& f, double tol, double lo, double hi, double fhi, int round,
+                         Record&& record = {}) {
     constexpr int kMaxRounds = 101;
-    double fhi = f(hi);
-    if (fhi == 0.0) return {hi, false, true};
-    int round = 0;
     bool exactRoot = false;
     while (true) {
         ++round;
@@ -248,9 +263,17 @@ Halving halveBracket(Function&& f, double tol, double lo, double hi) {
                 fhi = fm;
             }
         }
+        record(round, lo, hi, hi == mid);
         if (lo - hi <= tol || round >= kMaxRounds) break;
     }
     return {(lo + hi) / 2.0, lo - hi > tol, exactRoot};
+}
+
+template <class Function>
+Halving halveBracket(Function&& f, double tol, double lo, double hi) {
+    const double fhi = f(hi);
+    if (fhi == 0.0) return {hi, false, true};
+    return halveBracketFrom(f, tol, lo, hi, fhi, 0);
 }
 
 // "Could not reach the target difference ..." warning of a search that used all its rounds.
