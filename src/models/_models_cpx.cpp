@@ -117,13 +117,17 @@ const LangmuirRow kLangmuir1992      {{8745, 0.0484, -5.25}, std::exp(-1.43), {1
 // clang-format on
 }  // namespace
 
+const Oxides& TLangmuirClinopyroxene::components(const TAssemblage& assemblage) const {
+    return melt_.get(*this, [&] {
+        Oxides x = meltOf(assemblage).oxides;
+        TMoleConversions().toLangmuirComponents(x);
+        return x;
+    });
+}
+
 TLangmuirClinopyroxene::Uptake TLangmuirClinopyroxene::uptake(const TAssemblage& assemblage,
                                                               double T) const {
-    const Oxides& x = melt_.get(*this, [&] {
-        Oxides components = meltOf(assemblage).oxides;
-        TMoleConversions().toLangmuirComponents(components);
-        return components;
-    });
+    const Oxides& x = components(assemblage);
     const double P = assemblage.pressure;
     const LangmuirRow& row = *row_;
     const double dMg = row.mg.at(T, P);
@@ -144,11 +148,7 @@ void TLangmuirClinopyroxene::Get_Temperature(const TAssemblage& assemblage, doub
 // Each uptake D·X falls as T rises when its D has a positive numerator and X is not negative,
 // and is largest at the low end of the bracket.
 bool TLangmuirClinopyroxene::residualIsMonotonic(const TAssemblage& assemblage) {
-    const Oxides& x = melt_.get(*this, [&] {
-        Oxides components = meltOf(assemblage).oxides;
-        TMoleConversions().toLangmuirComponents(components);
-        return components;
-    });
+    const Oxides& x = components(assemblage);
     const double P = assemblage.pressure;
     const LangmuirRow& row = *row_;
     for (std::size_t k : {Ox::Na2O, Ox::MgO, Ox::FeO, Ox::TiO2, Ox::CaO, Ox::Al2O3})
