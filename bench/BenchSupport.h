@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 
 #include "core/Assemblage.h"
+#include "core/Calculations.h"
 #include "core/RunReporter.h"
 #include "engines/Fr.h"
 #include "io/AnalysesFile.h"
@@ -25,7 +26,7 @@ namespace varnodel::bench {
 inline AnalysesData referenceGlassFile() {
     NullReporter quiet;
     return loadAnalysesFile(std::string(VARNODEL_TEST_DATA_DIR) + "/reference_glasses.csv",
-                            "Crystallisation", quiet);
+                            std::string(tabCaption(Calculation::Fractional)), quiet);
 }
 
 // A run state with these minerals' models (display names) and every other mineral off,

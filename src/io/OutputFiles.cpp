@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "io/RowFile.h"
 
 namespace varnodel {
 
@@ -38,32 +39,38 @@ bool isOldResult(const std::string& base, const fs::path& file) {
     return fs::equivalent(folderOf(basePath), folderOf(file), ec);
 }
 
-void deleteOldResults(const std::string& base, const fs::path& keep) {
+std::vector<fs::path> resultFiles(const std::string& base) {
     const fs::path basePath(base);
     const fs::path folder = folderOf(basePath);
     const std::string stem = basePath.filename().string();
+    std::vector<fs::path> files;
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) return;  // nothing to delete; creating the table will fail
-    std::vector<fs::path> doomed;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (!namedAsResult(name, stem) || !entry.is_regular_file(ec)) continue;
-        if (!keep.empty() && fs::equivalent(entry.path(), keep, ec))
+    if (!fs::is_directory(folder, ec)) return files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        // A link or special file of a result's name is listed too, so that the deletion
+        // removes it (removing a link leaves its target alone) instead of the run writing
+        // through it or blocking on it. A folder is not: creating the table there fails.
+        if (namedAsResult(entry.path().filename().string(), stem) &&
+            (!entry.is_directory(ec) || entry.is_symlink(ec)))
+            files.push_back(entry.path());
+    return files;
+}
+
+void deleteOldResults(const std::string& base, const fs::path& keep) {
+    // Nothing is deleted before every file has been checked against the one to keep.
+    const std::vector<fs::path> doomed = resultFiles(base);
+    std::error_code ec;
+    for (const auto& path : doomed)
+        if (!keep.empty() && fs::equivalent(path, keep, ec))
             throw EInputError("The data file " + keep.string() +
                               " would be deleted as an old result of " + base +
                               ".csv: choose another output name");
-        doomed.push_back(entry.path());
-    }
     for (const auto& path : doomed)
         fs::remove(path);  // throws when it cannot
 }
 
 void appendLine(const fs::path& file, const std::string& line) {
-    std::ofstream out;
-    out.exceptions(std::ios::failbit | std::ios::badbit);
-    out.open(file, std::ios::app | std::ios::binary);
-    out << line << '\n';
-    out.close();
+    RowFile(file, RowFile::Mode::Append).write(line + '\n');
 }
 
 std::string writeErrorMessage(const std::string& base, const std::string& writer,

@@ -12,10 +12,10 @@
 
 namespace varnodel {
 
-TVarnodelCalcThread::TVarnodelCalcThread(std::string mode, const RunState& state,
+TVarnodelCalcThread::TVarnodelCalcThread(Calculation calculation, const RunState& state,
                                          PresentElements present, RunReporter& reporter,
                                          std::stop_token stop)
-    : mode_(std::move(mode)),
+    : calculation_(calculation),
       state_(state),
       present_(std::move(present)),
       reporter_(reporter),
@@ -25,13 +25,18 @@ TVarnodelCalcThread::TVarnodelCalcThread(std::string mode, const RunState& state
 DispatchResult TVarnodelCalcThread::execute() {
     DispatchResult result;
     try {
-        if (mode_ == "Fractional") {
-            fractional(result);
-        } else if (mode_ == "MLA") {
-            mla(result);
-        } else {
-            pendingError_ = "Unknown calculation \"" + mode_ + "\"";
-            result.notStarted = true;
+        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options};
+        switch (calculation_) {
+            case Calculation::Fractional:
+                fractional(result);
+                break;
+            case Calculation::MLA:
+                mla(result);
+                break;
+            default:
+                pendingError_ = "The calculation \"" + std::string(modeName(calculation_)) +
+                                "\" is not available yet";
+                result.notStarted = true;
         }
     } catch (const ETTerminate&) {
         result.interrupted = true;
@@ -40,6 +45,7 @@ DispatchResult TVarnodelCalcThread::execute() {
         pendingError_ = e.what();
         ++result.failed;
     }
+    lock_.reset();
     if (!pendingError_.empty()) {
         reporter_.message(pendingError_);
         pendingError_.clear();
@@ -49,6 +55,7 @@ DispatchResult TVarnodelCalcThread::execute() {
 
 bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::string& header) {
     try {
+        lock_.emplace(base);
         deleteOldResults(base, dataFile_);
         appendLine(base + ".csv", header);
     } catch (const EInputError& e) {
@@ -62,24 +69,17 @@ bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::strin
     return true;
 }
 
-std::string_view resultSuffix(std::string_view mode) {
-    if (mode == "Fractional") return "_FRAC";
-    if (mode == "Reverse") return "_REV";
-    if (mode == "MLA") return "_MLA";
-    return "_IRL";
-}
-
 std::vector<TAssemblage> TVarnodelCalcThread::compositions() const {
-    if (state_.options.wholeFile && !state_.analyses.empty()) return state_.analyses;
-    return {state_.composition};
+    if (inputs_.options.wholeFile && !inputs_.analyses.empty()) return inputs_.analyses;
+    return {inputs_.composition};
 }
 
 void TVarnodelCalcThread::fractional(DispatchResult& result) {
-    const std::string base = baseName(state_.options, resultSuffix("Fractional"));
+    const std::string base = baseName(inputs_.options, resultSuffix(calculation_));
     result.baseName = base;
     PerPhase<bool> withModel{};
     for (std::size_t i = 1; i < kPhaseCount; ++i)
-        withModel[i] = state_.slots[i] != nullptr;
+        withModel[i] = inputs_.snapshot.slots[i] != nullptr;
     if (!prepareFiles(base, fracExportHeader(withModel, present_))) {
         result.notStarted = true;
         return;
@@ -88,19 +88,37 @@ void TVarnodelCalcThread::fractional(DispatchResult& result) {
     for (TAssemblage& analysis : samples) {
         // Each analysis runs on the window's pressure path; its own stop targets only when the
         // run takes them from the data file.
-        analysis.pressureBlock = state_.composition.pressureBlock;
-        analysis.hasStopBlock = analysis.hasStopBlock && state_.options.stopFromFile;
+        analysis.pressureBlock = inputs_.composition.pressureBlock;
+        analysis.hasStopBlock = analysis.hasStopBlock && inputs_.options.stopFromFile;
     }
     runBatch(
         samples,
         [this, &base](TAssemblage analysis, RunReporter& reporter, OutputSink& sink,
                       std::stop_token stop) {
-            RunSnapshot snapshot = state_.snapshot();
+            RunSnapshot snapshot = inputs_.snapshot.clone();
             FracFiles files(base, present_, reporter, sink, true);
             TFracThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
             return engine.run();
         },
         result);
+}
+
+// Every analysis writes its rows into a buffer of its own that goes to disk once it and every
+// analysis before it have ended, whatever the number of jobs. So the engines never meet a disk
+// error, and a result file that cannot be written ends the batch at once, with one message
+// naming the file and the analysis.
+bool TVarnodelCalcThread::writeOut(BufferedSink& rows, OutputSink& disk, const std::string& sample,
+                                   DispatchResult& result) {
+    try {
+        rows.replay(disk);
+        return true;
+    } catch (const std::ios_base::failure& e) {
+        const std::string writer(calculationInfo(calculation_).resultsWriter);
+        reporter_.message(writeErrorMessage(result.baseName, writer, sample) + " (" + e.what() +
+                          ")");
+        ++result.failed;
+        return false;
+    }
 }
 
 void TVarnodelCalcThread::runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
@@ -113,9 +131,11 @@ void TVarnodelCalcThread::runBatch(const std::vector<TAssemblage>& samples, cons
     for (std::size_t k = 0; k < samples.size(); ++k) {
         if (onAnalysis_)
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
-        const RunOutcome outcome = run(samples[k], reporter_, disk, stop_);
+        BufferedSink rows;
+        const RunOutcome outcome = run(samples[k], reporter_, rows, stop_);
         ++result.analyses;
         if (outcome == RunOutcome::Failed) ++result.failed;
+        if (!writeOut(rows, disk, samples[k].name, result)) return;
         if (stop_.stop_requested()) throw ETTerminate();
     }
 }
@@ -131,18 +151,29 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
     };
     std::vector<Slot> slots(samples.size());
     std::mutex mutex;
-    std::condition_variable finished;
-    std::size_t next = 0;
-    unsigned workersLeft = std::min<unsigned>(jobs_, static_cast<unsigned>(samples.size()));
+    std::condition_variable changed;
+    std::size_t next = 0;     // the next analysis a worker takes
+    std::size_t written = 0;  // analyses whose output is out
+    const unsigned workerCount = std::min<unsigned>(jobs_, static_cast<unsigned>(samples.size()));
+    unsigned workersLeft = workerCount;
+    // Workers run at most this far ahead of the writer, so that a batch of any length holds
+    // the output of a few analyses per worker in memory, not of the whole batch.
+    const std::size_t lookAhead = std::size_t{kLookAheadPerWorker} * workerCount;
     // The user's interrupt, or a result file that could not be written, stops every engine.
     std::stop_source abort;
-    std::stop_callback forward(stop_, [&abort] { abort.request_stop(); });
+    std::stop_callback forward(stop_, [&] {
+        abort.request_stop();
+        std::lock_guard lock(mutex);
+        changed.notify_all();
+    });
 
     const auto worker = [&] {
         while (true) {
             std::size_t k = 0;
             {
-                std::lock_guard lock(mutex);
+                std::unique_lock lock(mutex);
+                changed.wait(lock,
+                             [&] { return next < written + lookAhead || abort.stop_requested(); });
                 k = next++;
             }
             if (k >= slots.size()) break;
@@ -153,57 +184,57 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
             }
             std::lock_guard lock(mutex);
             slot.done = true;
-            finished.notify_all();
+            changed.notify_all();
         }
         std::lock_guard lock(mutex);
         --workersLeft;
-        finished.notify_all();
+        changed.notify_all();
     };
     std::vector<std::jthread> workers;
-    for (unsigned w = workersLeft; w > 0; --w)
+    for (unsigned w = workerCount; w > 0; --w)
         workers.emplace_back(worker);
 
-    // Everything an analysis wrote goes out once it and all before it have ended.
     DirectSink disk;
     for (std::size_t k = 0; k < slots.size(); ++k) {
         {
             std::unique_lock lock(mutex);
-            finished.wait(lock, [&] { return slots[k].done || workersLeft == 0; });
+            changed.wait(lock, [&] { return slots[k].done || workersLeft == 0; });
         }
         Slot& slot = slots[k];
         if (!slot.done || !slot.ran) break;
         if (onAnalysis_)
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
         slot.reporter.replay(reporter_);
-        try {
-            slot.sink.replay(disk);
-        } catch (const std::ios_base::failure&) {
-            const std::string writer =
-                mode_ == "MLA" ? "MLA.PrintFileForExport" : "Fr.PrintFileForExport";
-            reporter_.message(writeErrorMessage(result.baseName, writer, samples[k].name));
-            slot.outcome = RunOutcome::Failed;
-            abort.request_stop();
-        }
         ++result.analyses;
         if (slot.outcome == RunOutcome::Failed) ++result.failed;
+        if (!writeOut(slot.sink, disk, samples[k].name, result)) abort.request_stop();
+        {
+            std::lock_guard lock(mutex);
+            ++written;
+            changed.notify_all();
+        }
         if (abort.stop_requested() && !stop_.stop_requested()) break;
     }
     abort.request_stop();
+    {
+        std::lock_guard lock(mutex);
+        changed.notify_all();
+    }
     workers.clear();  // joins
     if (stop_.stop_requested()) throw ETTerminate();
 }
 
 void TVarnodelCalcThread::mla(DispatchResult& result) {
-    const std::string base = baseName(state_.options, resultSuffix("MLA"));
+    const std::string base = baseName(inputs_.options, resultSuffix(calculation_));
     result.baseName = base;
-    const RunState& s = state_;
-    if (!prepareFiles(base, mlaResultsHeader(s.registry(), mlaModels_, present_))) {
+    const ModelRegistry& registry = *inputs_.snapshot.registry;
+    if (!prepareFiles(base, mlaResultsHeader(registry, mlaModels_, present_))) {
         result.notStarted = true;
         return;
     }
     try {
-        writeMlaParameterReport(base, reporter_, s.settings, s.registry(), mlaModels_,
-                                s.composition.pressureBlock.pressure);
+        writeMlaParameterReport(base, reporter_, inputs_.snapshot.settings(), registry, mlaModels_,
+                                inputs_.composition.pressureBlock.pressure);
     } catch (const std::exception&) {
         pendingError_ = "Cannot open file for export " + base +
                         ". Check if the file is open in another program.";
@@ -214,12 +245,12 @@ void TVarnodelCalcThread::mla(DispatchResult& result) {
     // (the one the parameter report names); the run state itself is never changed.
     std::vector<TAssemblage> samples = compositions();
     for (TAssemblage& analysis : samples)
-        analysis.pressureBlock = s.composition.pressureBlock;
+        analysis.pressureBlock = inputs_.composition.pressureBlock;
     runBatch(
         samples,
         [this, &base](TAssemblage analysis, RunReporter& reporter, OutputSink& sink,
                       std::stop_token stop) {
-            RunSnapshot snapshot = state_.snapshot();
+            RunSnapshot snapshot = inputs_.snapshot.clone();
             MlaFiles files(base, present_, reporter, sink);
             TMLAThread engine(snapshot, std::move(analysis), mlaModels_, files, reporter,
                               std::move(stop));

@@ -5,14 +5,17 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <string_view>
 
+#include "core/Calculations.h"
 #include "core/RunReporter.h"
 #include "engines/Fr.h"
 #include "engines/MLA.h"
 #include "io/CompositionText.h"
+#include "io/OutputLock.h"
 #include "io/OutputSink.h"
 #include "models/RunState.h"
 
@@ -26,15 +29,12 @@ struct DispatchResult {
     std::string baseName;
 };
 
-// The suffix of the result files of a calculation: "_FRAC" for "Fractional", "_REV" for
-// "Reverse", "_MLA" for "MLA", "_IRL" for the melt-inclusion calculations.
-std::string_view resultSuffix(std::string_view mode);
-
 class TVarnodelCalcThread {
   public:
-    // `mode` is "Fractional" or "MLA" (the other calculations follow). The run state is only read;
-    // each analysis runs on its own snapshot of it.
-    TVarnodelCalcThread(std::string mode, const RunState& state, PresentElements present,
+    // The forward run and the liquidus association have engines (the other calculations
+    // follow). The run state is only read, once, when execute() starts: a window may go on
+    // editing it while a batch runs, and each analysis runs on its own clone of that copy.
+    TVarnodelCalcThread(Calculation calculation, const RunState& state, PresentElements present,
                         RunReporter& reporter, std::stop_token stop = {});
 
     // The data file being read, which the deletion of old results must spare.
@@ -66,10 +66,22 @@ class TVarnodelCalcThread {
     // Old files deleted and the export table's header written; false (with the pending error
     // text set) when that failed.
     bool prepareFiles(const std::string& base, const std::string& header);
+    // Writes an analysis's buffered rows; false (the message given) when a file failed.
+    bool writeOut(BufferedSink& rows, OutputSink& disk, const std::string& sample,
+                  DispatchResult& result);
     std::vector<TAssemblage> compositions() const;
 
-    std::string mode_;
+    // What a run reads of the run state, copied when it starts.
+    struct Inputs {
+        RunSnapshot snapshot;
+        TAssemblage composition;
+        std::vector<TAssemblage> analyses;
+        TOptions options;
+    };
+
+    Calculation calculation_;
     const RunState& state_;
+    Inputs inputs_;
     PresentElements present_;
     RunReporter& reporter_;
     std::stop_token stop_;
@@ -78,6 +90,8 @@ class TVarnodelCalcThread {
     unsigned jobs_ = 1;
     MlaModels mlaModels_;
     std::string pendingError_;
+    std::optional<OutputLock> lock_;  // held from the files' preparation to the run's end
+    static constexpr unsigned kLookAheadPerWorker = 4;
 };
 
 }  // namespace varnodel
