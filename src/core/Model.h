@@ -52,8 +52,10 @@ class TModel {
     // (1) is monotonic in T over any bracket above 0 (in its own unit), (2) is finite all over
     // such a bracket when it is finite at the bracket's low end, and (3) is of order one and
     // computed to far better than kCertainResidual, so that a computed value beyond that has
-    // the sign of the exact function. The search then takes the sign of the residual at most
-    // halving points from a few evaluations near the root instead of evaluating it there.
+    // the sign of the exact function, and (4) has no effect beyond its value, so that the
+    // search may evaluate it where the halving would not. The search then takes the sign of
+    // the residual at most halving points from a few evaluations near the root instead of
+    // evaluating it there.
     virtual bool residualIsMonotonic(const TAssemblage& assemblage);
 
     // Where this model's last certified liquidus search ended: the start of its next one. The
@@ -211,7 +213,10 @@ class THash {
 // over the residual that `model` returns in residual mode, to within `tol`, at most 101 rounds.
 // When the halving ends at an end of the bracket, the bracket is scanned downwards for the
 // highest sign change before giving up: a residual with no root in the bracket raises
-// EModelError_GetT, as does a residual that is not finite.
+// EModelError_GetT, as does a residual that is not finite. For a model that shows its residual
+// monotonic (TModel::residualIsMonotonic) most of the halving's signs come from a few
+// evaluations near the root, found from the model's last root; the result, its warning and
+// its failures are those of the halving that evaluates every midpoint.
 void bisectTemperature(TModel& model, const TAssemblage& assemblage, double& T, double tol,
                        double lo, double hi);
 
