@@ -11,17 +11,13 @@
 #include "core/NumberFormat.h"
 #include "engines/PhaseChecks.h"
 #include "engines/RunErrors.h"
-#include "models/LiquidusCorrection.h"
 #include "models/MeltProperties.h"
-#include "models/TModelOlivine_Kd.h"
 #include "models/_models_H2O.h"
 
 namespace varnodel {
 
 namespace {
 
-constexpr double kFe3Tolerance = 1e-7;
-constexpr int kFe3CycleLimit = 100;
 constexpr double kSetUpTolerance = 1e-4;  // degrees
 constexpr int kSetUpCycleLimit = 100;
 constexpr double kMassBalanceTolerance = 1e-7;  // x meltFraction
@@ -29,7 +25,6 @@ constexpr int kMassBalanceCycles = 21;
 constexpr double kAcceptedResidual = 5e-4;  // residual x 100
 constexpr double kOxideStepFactor = 0.1;
 constexpr double kCr2O3Floor = 7.895e-5;
-constexpr double kCelsius = 273.0;
 constexpr double kPureFluidH2O = 100.0 / 18.0;
 constexpr double kNoSolutionGap = 3e4;  // x stepFraction, degrees
 constexpr double kResorptionGap = 2e3;
@@ -62,8 +57,11 @@ TFracThread::TFracThread(RunSnapshot& snapshot, TAssemblage analysis, FracOutput
       output_(output),
       reporter_(reporter),
       stop_(std::move(stop)),
+      routines_(snapshot, reporter),
       pressure_(analysis_.pressureBlock),
-      printDecision_(settings_.parameters) {}
+      printDecision_(settings_.parameters) {
+    routines_.onDrop([this](std::size_t mineral) { onDrop(mineral); });
+}
 
 // --- helpers --------------------------------------------------------------------------------
 
@@ -78,25 +76,11 @@ void TFracThread::normalise(TAnalysis& molar) const {
     conv.wtToMoles(molar);
 }
 
-void TFracThread::takeMessage(TModel& m) {
-    if (m.message.empty()) return;
-    reporter_.debugLine(m.message);
-    m.message.clear();
-}
-
-void TFracThread::requireFinite(double value, const char* what) const {
-    if (!std::isfinite(value))
-        throw EFloatingPointError(std::string("A value that is not a number: ") + what);
-}
-
 // --- set-up ---------------------------------------------------------------------------------
 
 void TFracThread::setUp() {
     TParameters& p = settings_.parameters;
-    if (analysis_.hasStopBlock) {
-        p.stop = analysis_.stop;
-        userSettings_.parameters.stop = analysis_.stop;
-    }
+    if (analysis_.hasStopBlock) userSettings_.parameters.stop = analysis_.stop;
     info_.analysisName = analysis_.name;
     info_.settings = &settings_;
     info_.userSettings = &userSettings_;
@@ -107,9 +91,12 @@ void TFracThread::setUp() {
         info_.oxidationModelName = ox->displayName;
     output_.runHeader(info_);
 
-    oxidation_.configure(p, snap_.registry->bufferTable());
-    scaleParameters();
+    routines_.configureOxidation();
+    // From here on the run, its models included, reads the settings in its own units.
+    scaled_.emplace(snap_, userSettings_);
     printDecision_ = PrintDecision(settings_.parameters);
+    st_.stepFraction = p.calculationStep;
+    st_.baseStep = p.calculationStep;
 
     for (std::size_t i = 1; i < kPhaseCount; ++i) {
         st_.fractionation[i] = settings_.minerals[i].fractionation / 100.0;
@@ -207,117 +194,30 @@ void TFracThread::setUp() {
     output_.startingComposition(info_, melt());
 }
 
-void TFracThread::scaleParameters() {
-    TParameters& p = settings_.parameters;
-    p.equationA *= 100.0;
-    p.calculationStep /= 100.0;
-    for (std::size_t k : {Stop::Crystallisation, Stop::Fo, Stop::An, Stop::Clinopyroxene,
-                          Stop::Orthopyroxene, Stop::Pigeonite})
-        p.stop.values[k] /= 100.0;
-    p.stop.values[Stop::Temperature] += kCelsius;
-    for (double* interval : {&p.outputCrystallisation, &p.outputFo, &p.outputAn,
-                             &p.outputClinopyroxene, &p.outputOrthopyroxene, &p.outputPigeonite})
-        *interval /= 100.0;
-    st_.stepFraction = p.calculationStep;
-    st_.baseStep = p.calculationStep;
-}
-
 // --- temperatures ---------------------------------------------------------------------------
 
 void TFracThread::computeCorrections() {
-    const double h2oWt = melt().volatile_.value * 18.0;
     for (std::size_t i = 1; i < kPhaseCount; ++i) {
-        const LiquidusCorrection c =
-            liquidusCorrection(settings_.minerals[i], h2oWt, pressure_.pressure());
+        const LiquidusCorrection c = routines_.correction(i, melt(), pressure_.pressure());
         st_.dTwater[i] = c.water;
         st_.dTpressure[i] = c.pressure;
     }
 }
 
-void TFracThread::evaluateTemperature(std::size_t i) {
-    TModel* m = model(i);
-    if (m == nullptr) return;
-    analysis_.pressure = pressure_.pressure();
-    double t = 0.0;
-    try {
-        m->Get_Temperature(analysis_, t);
-        ++snap_.context().modelCalls;
-        takeMessage(*m);
-        if (!std::isfinite(t))
-            throw EModelError_GetT(m->displayName +
-                                   " gave a liquidus temperature that is not a number");
-        // (Exactly 0 is the models' "no liquidus", which the leader choice ignores.)
-        if (t < 0.0)
-            throw EModelError_GetT(m->displayName +
-                                   " gave a liquidus temperature below absolute zero");
-    } catch (const EModelError_GetT& e) {
-        takeMessage(*m);
-        dropMineral(i, e.what());
-        return;
+void TFracThread::getFe2Fe3(std::size_t i) {
+    // A mineral that failed keeps its last values on record.
+    if (const auto liquidus = routines_.settleIron(i, analysis_, pressure_.pressure(),
+                                                   {st_.dTwater[i], st_.dTpressure[i]})) {
+        st_.modelT[i] = liquidus->modelT;
+        st_.T[i] = liquidus->T;
     }
-    st_.modelT[i] = t;
-    st_.T[i] = t - st_.dTwater[i] + st_.dTpressure[i];
 }
 
-void TFracThread::dropMineral(std::size_t i, const std::string& why) {
-    reporter_.debugLine(why);
+void TFracThread::onDrop(std::size_t i) {
     st_.printThisStep = true;
-    snap_.slots[i] = nullptr;
     st_.inAssemblage[i] = false;
     st_.activeSincePrint[i] = false;
     st_.excluded[i] = true;
-    bool anyLeft = false;
-    for (std::size_t k = 1; k < kPhaseCount; ++k)
-        anyLeft = anyLeft || hasModel(k);
-    if (!anyLeft) throw ENoMineralsLeft(why);
-}
-
-void TFracThread::getFe2Fe3(std::size_t i) {
-    if (!hasModel(i)) return;
-    const double savedT = st_.T[i], savedModelT = st_.modelT[i];
-    double remembered = melt().oxides[Ox::Fe2O3];
-    int cycles = 0;
-    bool settled = false;
-    while (true) {
-        evaluateTemperature(i);
-        if (!hasModel(i)) {
-            st_.T[i] = savedT;  // the failed model's last values stay on record
-            st_.modelT[i] = savedModelT;
-            return;
-        }
-        const bool equation = settings_.parameters.equationMode;
-        splitIron(equation ? st_.modelT[i] : st_.T[i]);
-        const double now = melt().oxides[Ox::Fe2O3];
-        if (std::fabs(now - remembered) < kFe3Tolerance) {
-            settled = true;
-            break;
-        }
-        if (cycles + 1 > kFe3CycleLimit) break;
-        remembered = now;
-        ++cycles;
-    }
-    if (!settled) {
-        reporter_.debugLine("Could not reach the target difference between the old and");
-        reporter_.debugLine(
-            " new Fe3+ values in 100 cycles. The Fe2+/Fe3+ value is approximated for " + name(i) +
-            " during this step.");
-    }
-    evaluateTemperature(i);
-    if (!hasModel(i)) {
-        st_.T[i] = savedT;
-        st_.modelT[i] = savedModelT;
-    }
-}
-
-void TFracThread::splitIron(double T) {
-    try {
-        oxidation_.setMeltIronRatio(analysis_, snap_.context(), T, model(1));
-    } catch (const EModelError_GetT& e) {
-        // The equation mode takes its Fo from the olivine model: an olivine that cannot give one
-        // has failed, and leaves the run as one without a liquidus does.
-        if (TModel* olivine = model(1)) takeMessage(*olivine);
-        dropMineral(1, e.what());
-    }
 }
 
 void TFracThread::computeTemperatures() {
@@ -356,26 +256,11 @@ void TFracThread::recomputeAllTemperatures() {
 }
 
 void TFracThread::updateSolubility() {
-    analysis_.pressure = pressure_.pressure();
-    double h2o = 0.0;
-    TModel& moore = snap_.registry->h2oSolubilityModel();
-    const double T = st_.T[st_.leader];
-    try {
-        moore.getMeltH2O(analysis_, h2o, 1.0, T);
-    } catch (const EModelError_GetT& e) {
-        // Not a mineral that can leave the run: without the melt's H2O solubility the run
-        // cannot go on. The leader's temperature is the usual culprit (a liquidus that an H2O
-        // term has pushed far below any magma's), so the text names it.
-        takeMessage(moore);
-        const TModel* leader = info_.models[st_.leader];
-        snap_.context().errorText = std::string(e.what()) + " at " + fixedText(T - kCelsius, 6, 1) +
-                                    " C, the liquidus of " + name(st_.leader) +
-                                    (leader != nullptr ? " (" + leader->displayName + ")" : "");
-        throw FatalError(snap_.context().errorText);
-    }
-    takeMessage(moore);
-    requireFinite(h2o, "H2O solubility");
-    st_.h2oSolubility = h2o;
+    const TModel* leader = info_.models[st_.leader];
+    st_.h2oSolubility =
+        routines_.h2oSolubility(analysis_, pressure_.pressure(), st_.T[st_.leader],
+                                "the liquidus of " + name(st_.leader) +
+                                    (leader != nullptr ? " (" + leader->displayName + ")" : ""));
 }
 
 // --- one step -------------------------------------------------------------------------------
@@ -435,7 +320,8 @@ void TFracThread::stepOnce() {
     if (!crystalliseLeader()) return;
     bookFractionation();
     checkStopConditions();
-    const bool print = printDecision_.decide(st_, st_.printThisStep);
+    const bool print = printDecision_.decide(st_.T[st_.leader], st_.composition, st_.inAssemblage,
+                                             1.0 - st_.meltFraction, st_.printThisStep);
     if (print || st_.stopped) printStep(st_.stopped);
 
     if (pressure_.update(1.0 - st_.meltFraction, st_.T[st_.leader])) st_.printThisStep = true;
@@ -452,9 +338,9 @@ void TFracThread::oxidationBookkeeping() {
     const double T = st_.T[st_.leader];
     const Oxides& o = melt().oxides;
     if (o[Ox::Fe2O3] != 0.0 && o[Ox::FeO] != 0.0) {
-        if (!p.bufferMode) splitIron(T);
-        oxidation_.setMelt(melt().oxides);
-        st_.lgfO2 = oxidation_.logFO2FromMelt(melt().oxides, T);
+        if (!p.bufferMode) routines_.splitIronOrDropOlivine(analysis_, T);
+        routines_.oxidation().setMelt(melt().oxides);
+        st_.lgfO2 = routines_.oxidation().logFO2FromMelt(melt().oxides, T);
         const TModel* nno = snap_.registry->bufferTable().getItem("Ni-NiO");
         st_.dNNO = st_.lgfO2 - nno->getLogFO2(0.0, T);
     } else {
@@ -550,71 +436,7 @@ void TFracThread::updateCompositions() {
 }
 
 std::optional<TAnalysis> TFracThread::equilibriumComposition(std::size_t i) {
-    // Olivine from the chosen exchange coefficient at the corrected temperature, or the
-    // mineral's own model at the temperature it gave.
-    const bool byKd = settings_.parameters.olivineKdModelOption && i == 1;
-    std::optional<TModelOlivine_Kd> kdModel;
-    if (byKd) {
-        kdModel.emplace();
-        kdModel->setContext(snap_.registry->sharedContext());
-    }
-    TModel& m = byKd ? *kdModel : *model(i);
-    double value = 0.0;
-    try {
-        m.Get_Mineral_Composition(analysis_, value, byKd ? st_.T[i] : st_.modelT[i]);
-    } catch (const EModelError_GetT& e) {
-        // A model that cannot give its mineral leaves the run, as one without a liquidus does.
-        takeMessage(m);
-        dropMineral(i, e.what());
-        return std::nullopt;
-    }
-    takeMessage(m);
-    const std::string& phase = std::string(kPhases[i].name);
-    const auto found = std::find_if(analysis_.phases.begin(), analysis_.phases.end(),
-                                    [&](const TAnalysis& a) { return a.name == phase; });
-    if (found == analysis_.phases.end()) {
-        snap_.context().errorText =
-            "Error in the chosen model for" + phase + ". Calculation Aborted";
-        throw FatalError(snap_.context().errorText);
-    }
-    // The models write the mineral in wt%; the engine works in the molar form.
-    TAnalysis mineral = *found;
-    conv_.wtToMoles(mineral);
-    for (double v : mineral.oxides)
-        requireFinite(v, "mineral composition");
-    // A mineral with an oxide below zero is no mineral: the model has failed.
-    if (const std::string why = impossibleComposition(mineral, ActiveElements{}); !why.empty()) {
-        dropMineral(i, m.displayName + " gave " + withArticle(phase) + " with " + why);
-        return std::nullopt;
-    }
-
-    // Trace elements by constant partition coefficient, or by a trace-element model.
-    const auto& choices = settings_.minerals[i].traceChoices;
-    const TAnalysis& liquid = melt();
-    std::vector<TModel*> traceModels;
-    for (std::size_t e = 0; e < kTraceCount; ++e) {
-        if (!settings_.active.traces[e]) continue;
-        if (choices[e] == "Kd") {
-            mineral.traces[e].value = settings_.kd.at(i, e + 1) * liquid.traces[e].value;
-        } else if (choices[e] != "Model") {
-            if (auto* t = snap_.registry->traceModels().getByNameShort(choices[e]))
-                if (std::find(traceModels.begin(), traceModels.end(), t) == traceModels.end())
-                    traceModels.push_back(t);
-        }
-    }
-    *found = mineral;
-    for (TModel* t : traceModels) {
-        try {
-            t->get_Trace(analysis_, st_.modelT[i]);
-        } catch (const EModelError_GetT& e) {
-            // The mineral's traces are part of the mineral: without them it cannot crystallise.
-            takeMessage(*t);
-            dropMineral(i, std::string(e.what()) + "; " + phase + " leaves the calculation");
-            return std::nullopt;
-        }
-        takeMessage(*t);
-    }
-    return phaseOf(i, analysis_.phases);
+    return routines_.equilibriumMineral(i, analysis_, {st_.modelT[i], st_.T[i]});
 }
 
 void TFracThread::checkStopConditions() {
@@ -737,9 +559,9 @@ bool TFracThread::crystalliseLeader() {
     // for more of a trace than there is): the mineral leaves the run.
     const auto cannotForm = [&](const std::string& left, const std::string& why) {
         meltRef() = start;
-        dropMineral(leader, info_.models[leader]->displayName + ": crystallising " + name(leader) +
-                                " would leave " + left + why + "; " + name(leader) +
-                                " leaves the calculation");
+        routines_.dropMineral(leader, info_.models[leader]->displayName + ": crystallising " +
+                                          name(leader) + " would leave " + left + why + "; " +
+                                          name(leader) + " leaves the calculation");
         return false;
     };
     // The leader's equilibrium crystals for the melt left by `guess`, and their number.

@@ -14,6 +14,8 @@
 #include "engines/FrPressure.h"
 #include "engines/FrPrint.h"
 #include "engines/FrState.h"
+#include "engines/MineralRoutines.h"
+#include "engines/ScaledSettings.h"
 #include "models/RunState.h"
 #include "models/TOxydationState.h"
 
@@ -46,7 +48,6 @@ class TFracThread {
   private:
     // Set-up and the main loop.
     void setUp();
-    void scaleParameters();
     void stepOnce();
     void oxidationBookkeeping();
     void chooseStepSize();
@@ -56,11 +57,9 @@ class TFracThread {
     void computeCorrections();
     void computeTemperatures();
     void getFe2Fe3(std::size_t mineral);
-    void evaluateTemperature(std::size_t mineral);
     void recomputeAllTemperatures();
-    // The melt's Fe2O3/FeO at T (K) by the run's oxidation setting.
-    void splitIron(double T);
-    void dropMineral(std::size_t mineral, const std::string& why);
+    // The run's flags of a mineral that left it.
+    void onDrop(std::size_t mineral);
 
     // Assemblage and stop conditions.
     void checkNoSolution();
@@ -83,24 +82,23 @@ class TFracThread {
 
     TAnalysis& meltRef() { return analysis_.phases[meltIndex_]; }
     TAnalysis phaseOf(std::size_t mineral, const std::vector<TAnalysis>& phases) const;
-    TModel* model(std::size_t mineral) const { return snap_.slots[mineral]; }
-    bool hasModel(std::size_t mineral) const { return model(mineral) != nullptr; }
+    TModel* model(std::size_t mineral) const { return routines_.model(mineral); }
+    bool hasModel(std::size_t mineral) const { return routines_.hasModel(mineral); }
     void normalise(TAnalysis& molar) const;
-    void takeMessage(TModel& model);
-    void requireFinite(double value, const char* what) const;
     bool stopRequested() const { return stop_.stop_requested(); }
 
     RunSnapshot& snap_;
-    RunSettings& settings_;  // the run's copy, scaled at set-up
-    RunSettings userSettings_;
+    RunSettings& settings_;     // the snapshot's, scaled from set-up on
+    RunSettings userSettings_;  // as entered, with the analysis's stop values
+    std::optional<ScaledRunSettings> scaled_;
     TAssemblage analysis_;
     std::size_t meltIndex_ = 0;
     TAnalysis startingMelt_;
     FracOutput& output_;
     RunReporter& reporter_;
     std::stop_token stop_;
+    MineralRoutines routines_;
     TMoleConversions conv_;
-    TOxydationState oxidation_;
     PressurePath pressure_;
     PrintDecision printDecision_;
     FracState st_;

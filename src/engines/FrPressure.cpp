@@ -6,11 +6,12 @@ namespace varnodel {
 
 namespace {
 constexpr double kPressureFloor = 1.0;  // bar
-constexpr double kDPdTTrigger = 1.0;    // degrees of cooling before the pressure changes
+constexpr double kDPdTTrigger = 1.0;    // degrees in the run's direction before it changes
 }  // namespace
 
-PressurePath::PressurePath(const TPressureBlock& block)
-    : pressure_(block.pressure * 1000.0),
+PressurePath::PressurePath(const TPressureBlock& block, PathDirection direction)
+    : direction_(direction),
+      pressure_(block.pressure * 1000.0),
       dPdT_(block.dPdT),
       dPdTMode_(block.dPdTMode),
       stepsMode_(block.stepsMode),
@@ -26,9 +27,14 @@ PressurePath::PressurePath(const TPressureBlock& block)
     }
 }
 
-bool PressurePath::update(double crystallised, double leaderT) {
+bool PressurePath::update(double progress, double leaderT) {
+    const bool cooling = direction_ == PathDirection::Cooling;
     bool rowPassed = false;
-    if (dPdTMode_ && previousLeaderT_ - leaderT >= kDPdTTrigger) {
+    if (dPdTMode_ && !cooling && leaderT - previousLeaderT_ >= kDPdTTrigger) {
+        pressure_ += (leaderT - previousLeaderT_) * dPdT_;
+        previousLeaderT_ = leaderT;
+    }
+    if (dPdTMode_ && cooling && previousLeaderT_ - leaderT >= kDPdTTrigger) {
         pressure_ -= (previousLeaderT_ - leaderT) * dPdT_;
         previousLeaderT_ = leaderT;
         // Cooling moves the pressure one way only.
@@ -40,7 +46,7 @@ bool PressurePath::update(double crystallised, double leaderT) {
         if (pressureRow_ >= static_cast<int>(kPressureSteps) || rowFraction(r) <= 0.0) {
             stepsMode_ = false;
         } else {
-            if (crystallised >= rowFraction(r)) {
+            if (progress >= rowFraction(r)) {
                 pressure_ = rowPressure(r);
                 const bool nextDefined =
                     r + 1 < static_cast<int>(kPressureSteps) && rowFraction(r + 1) > 0.0;
@@ -56,9 +62,8 @@ bool PressurePath::update(double crystallised, double leaderT) {
             }
             if (stepsMode_) {
                 const int rp = pressureRow_ - 1;
-                const double p =
-                    (crystallised - rowFraction(rp)) * pressureSlope_ + rowPressure(rp);
-                if (rowPassed || pressureSlope_ == 0.0) {
+                const double p = (progress - rowFraction(rp)) * pressureSlope_ + rowPressure(rp);
+                if (rowPassed || pressureSlope_ == 0.0 || !cooling) {
                     pressure_ = p;
                 } else if (pressureSlope_ < 0.0) {
                     pressure_ = std::min(p, previousPressure_);

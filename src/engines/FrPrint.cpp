@@ -4,10 +4,10 @@
 
 namespace varnodel {
 
-bool PrintDecision::decide(const FracState& state, bool requested) {
+bool PrintDecision::decide(double leaderT, const PerPhase<double>& composition,
+                           const PerPhase<bool>& inAssemblage, double progress, bool requested) {
     if (requested) return true;
     const TParameters& p = parameters_;
-    const double leaderT = state.T[state.leader];
     if (p.outputByTemperature && std::fabs(leaderT - lastTemperature_) >= p.outputTemperature) {
         lastTemperature_ = leaderT;
         return true;
@@ -26,21 +26,21 @@ bool PrintDecision::decide(const FracState& state, bool requested) {
     };
     for (const auto& test : byComposition) {
         const auto i = static_cast<std::size_t>(test.mineral);
-        if (test.on && state.inAssemblage[i] &&
-            std::fabs(state.composition[i] - lastComposition_[i]) >= test.interval) {
-            lastComposition_[i] = state.composition[i];
+        if (test.on && inAssemblage[i] &&
+            std::fabs(composition[i] - lastComposition_[i]) >= test.interval) {
+            lastComposition_[i] = composition[i];
             return true;
         }
     }
     // Marks fall on multiples of the interval, not on the step that passed them.
     if (p.outputByCrystallisation &&
-        (1.0 - state.meltFraction) - lastCrystallisationMark_ >= p.outputCrystallisation) {
+        progress - lastCrystallisationMark_ >= p.outputCrystallisation) {
         lastCrystallisationMark_ += p.outputCrystallisation;
         return true;
     }
     int outside = 0;
     for (std::size_t i = 1; i < kPhaseCount; ++i)
-        if (!state.inAssemblage[i]) ++outside;
+        if (!inAssemblage[i]) ++outside;
     if (outside != outsideCount_) {
         outsideCount_ = outside;
         return true;

@@ -5,18 +5,16 @@
 #include <filesystem>
 #include <new>
 
+#include "core/Constants.h"
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
-#include "engines/PhaseChecks.h"
 #include "engines/RunErrors.h"
-#include "models/LiquidusCorrection.h"
 #include "models/_models_H2O.h"
 
 namespace varnodel {
 
 namespace {
 
-constexpr double kCelsius = 273.0;
 constexpr double kFe2O3Tolerance = 1e-5;  // cation moles of Fe2O3 between two passes
 constexpr int kPasses = 101;
 // The iron of the melt is split once before the first model; each model then moves the split to
@@ -71,13 +69,8 @@ TMLAThread::TMLAThread(RunSnapshot& snapshot, TAssemblage analysis, MlaModels mo
       models_(std::move(models)),
       output_(output),
       reporter_(reporter),
-      stop_(std::move(stop)) {}
-
-void TMLAThread::takeMessage(TModel& model) {
-    if (model.message.empty()) return;
-    reporter_.debugLine(model.message);
-    model.message.clear();
-}
+      stop_(std::move(stop)),
+      routines_(snapshot, reporter) {}
 
 // --- start ----------------------------------------------------------------------------------
 
@@ -109,10 +102,9 @@ void TMLAThread::setUp() {
     m.notDetermined[Ox::Fe2O3] = false;
     m.notDetermined[Ox::FeO] = false;
 
-    oxidation_.configure(parameters(), snap_.registry->bufferTable());
+    routines_.configureOxidation();
     try {
-        oxidation_.setMeltIronRatio(analysis_, snap_.context(), kStartTemperature,
-                                    snap_.slots[static_cast<std::size_t>(Phase::Olivine)]);
+        routines_.splitIron(analysis_, kStartTemperature);
     } catch (const EModelError_GetT& e) {
         // The olivine of the equation mode has no Fo here: the first model splits the iron.
         reporter_.debugLine(e.what());
@@ -123,39 +115,21 @@ void TMLAThread::setUp() {
 
 MlaModelResult TMLAThread::evaluate(Phase mineral, TModel& model) {
     const auto i = static_cast<std::size_t>(mineral);
-    const TMineralOptions& options = snap_.settings().minerals[i];
     const bool equationMode = parameters().equationMode;
-    TModel* olivineSlot = snap_.slots[static_cast<std::size_t>(Phase::Olivine)];
     MlaModelResult r{mineral, &model, false, -1.0, 0.0};
     try {
         double before = melt().oxides[Ox::Fe2O3];
         bool settled = false;
         for (int pass = 0; pass < kPasses && !settled && !stop_.stop_requested(); ++pass) {
-            analysis_.pressure = pressure_;
-            double T = 0.0;
-            model.Get_Temperature(analysis_, T);
-            ++snap_.context().modelCalls;
-            if (!model.message.empty()) {
-                takeMessage(model);
-                r.failed = true;
-                return r;
-            }
-            if (!std::isfinite(T))
-                throw EModelError_GetT(model.displayName +
-                                       " gave a liquidus temperature that is not a number");
-            if (T < 0.0)
-                throw EModelError_GetT(model.displayName +
-                                       " gave a liquidus temperature below absolute zero");
+            // A model that leaves a message gives no liquidus here.
+            double T = routines_.modelLiquidus(model, analysis_, pressure_, ModelMessage::Failure);
             double X = 0.0;
             model.Get_Mineral_Composition(analysis_, X, T);
-            takeMessage(model);
+            routines_.takeMessage(model);
             // "Dependence from Olivine composition" takes the olivine at the model's own liquidus.
-            if (equationMode)
-                oxidation_.setMeltIronRatio(analysis_, snap_.context(), T, olivineSlot);
-            const double h2oWt = melt().volatile_.value * kVolatileMass;
-            T = liquidusCorrection(options, h2oWt, pressure_).corrected(T);
-            if (!equationMode)
-                oxidation_.setMeltIronRatio(analysis_, snap_.context(), T, olivineSlot);
+            if (equationMode) routines_.splitIron(analysis_, T);
+            T = routines_.correction(i, melt(), pressure_).corrected(T);
+            if (!equationMode) routines_.splitIron(analysis_, T);
             r.T = T;
             r.X = X;
             const double now = melt().oxides[Ox::Fe2O3];
@@ -169,7 +143,7 @@ MlaModelResult TMLAThread::evaluate(Phase mineral, TModel& model) {
                 model.displayName + " (" + std::string(phaseName(mineral)) + ").");
         }
     } catch (const EModelError_GetT& e) {
-        takeMessage(model);
+        routines_.takeMessage(model);
         reporter_.debugLine(e.what());
         r.failed = true;
         return r;
@@ -181,11 +155,9 @@ MlaModelResult TMLAThread::evaluate(Phase mineral, TModel& model) {
         reporter_.debugLine(model.displayName + " (" + std::string(phaseName(mineral)) +
                             ") gave a result that is not a number");
         r.failed = true;
-    } else if (const std::string why = impossibleComposition(phase, ActiveElements{});
+    } else if (const std::string why = MineralRoutines::impossibleMineral(model, i, phase);
                !why.empty()) {
-        // A mineral with an oxide below zero is no mineral: the model is outside its melts.
-        reporter_.debugLine(model.displayName + " gave " + withArticle(phaseName(mineral)) +
-                            " with " + why);
+        reporter_.debugLine(why);
         r.failed = true;
     }
     return r;
@@ -193,7 +165,7 @@ MlaModelResult TMLAThread::evaluate(Phase mineral, TModel& model) {
 
 void TMLAThread::report(const MlaModelResult& r, TModel& model) {
     const auto i = static_cast<std::size_t>(r.mineral);
-    const double celsius = r.T - kCelsius;
+    const double celsius = r.T - kCelsiusOffset;
     const double percent = r.X * 100.0;
     lines_[0] += "  " + snap_.registry->mineralSet(r.mineral).displayName + "    ";
     lines_[1] += model.shortName + " ";
@@ -212,9 +184,9 @@ std::optional<double> TMLAThread::liquidusAtOneBar(TModel& model) {
         model.Get_Temperature(analysis_, T);
         ++snap_.context().modelCalls;
         ok = model.message.empty() && std::isfinite(T);
-        takeMessage(model);
+        routines_.takeMessage(model);
     } catch (const EModelError_GetT& e) {
-        takeMessage(model);
+        routines_.takeMessage(model);
         reporter_.debugLine(e.what());
         ok = false;
     }
@@ -339,11 +311,9 @@ void TMLAThread::writeRow() {
 RunOutcome TMLAThread::run() {
     const std::string& sample = analysis_.name;
     std::string& errorText = snap_.context().errorText;
-    // The run's parameters with the equation's A applied to Fo as a fraction; restored at the
-    // end so that the snapshot can serve the next sample.
-    TParameters& p = snap_.settings().parameters;
-    const double userEquationA = p.equationA;
-    p.equationA *= 100.0;
+    // The models read the settings in the run's units (the equation's A for Fo as a fraction);
+    // the snapshot has the entered ones back at the end, for the next sample.
+    const ScaledRunSettings scaled(snap_, snap_.settings());
     RunOutcome outcome = RunOutcome::Completed;
     try {
         setUp();
@@ -358,13 +328,9 @@ RunOutcome TMLAThread::run() {
         errorText.clear();
         outcome = RunOutcome::Failed;
     } catch (...) {
-        if (!reportRunError(std::current_exception(), sample, snap_.context(), reporter_)) {
-            p.equationA = userEquationA;
-            throw;
-        }
+        if (!reportRunError(std::current_exception(), sample, snap_.context(), reporter_)) throw;
         outcome = RunOutcome::Failed;
     }
-    p.equationA = userEquationA;
     return outcome;
 }
 

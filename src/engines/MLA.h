@@ -14,6 +14,8 @@
 #include "core/MoleConversions.h"
 #include "core/RunReporter.h"
 #include "engines/Fr.h"
+#include "engines/MineralRoutines.h"
+#include "engines/ScaledSettings.h"
 #include "models/RunState.h"
 #include "models/TOxydationState.h"
 
@@ -104,7 +106,6 @@ class TMLAThread {
     void estimateCotecticH2O();
     std::string oxygenText() const;
     void writeRow();
-    void takeMessage(TModel& model);
 
     TAnalysis& meltRef() { return analysis_.phases[meltIndex_]; }
     const TParameters& parameters() const { return snap_.settings().parameters; }
@@ -119,7 +120,7 @@ class TMLAThread {
     double pressure_ = 1.0;  // bar
     bool h2oNotDetermined_ = false;
     TMoleConversions conv_;
-    TOxydationState oxidation_;
+    MineralRoutines routines_;
 
     std::array<std::string, 5> lines_;     // sets, models, temperatures, labels, compositions
     std::vector<MlaModelResult> results_;  // every model evaluated so far

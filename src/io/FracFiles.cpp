@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "core/Constants.h"
 #include "core/Model.h"
 #include "core/NumberFormat.h"
 #include "io/ReportLines.h"
@@ -226,7 +227,7 @@ void FracFiles::logStep(const FracRunInfo& info, const FracState& state, const T
     log(numbers);
 
     std::string temperatures =
-        "T=" + fixedField(state.T[leader] - 273.0, 6, 1) + " (" + label(leader) + ");";
+        "T=" + fixedField(state.T[leader] - kCelsiusOffset, 6, 1) + " (" + label(leader) + ");";
     if (oxidationDefined(p, melt))
         temperatures += " Lg(fO2)=" + fixedField(state.lgfO2, 5, 1) +
                         " dNNO=" + fixedField(state.dNNO, 3, 1) + ";";
@@ -234,7 +235,8 @@ void FracFiles::logStep(const FracRunInfo& info, const FracState& state, const T
         for (std::size_t i = 1; i < kPhaseCount; ++i)
             if (i != leader && info.models[i] != nullptr && !state.excluded[i] &&
                 state.inAssemblage[i] == inAssemblage)
-                temperatures += " T" + label(i) + "=" + fixedField(state.T[i] - 273.0, 6, 1);
+                temperatures +=
+                    " T" + label(i) + "=" + fixedField(state.T[i] - kCelsiusOffset, 6, 1);
     log(temperatures);
 
     std::string amounts = "Amounts (wt%) of magma components: Melt " +
@@ -280,13 +282,14 @@ std::string FracFiles::exportRow(const FracRunInfo& info, const FracState& state
     std::string row = compositionFields(WeightComposition::fromMolar(state.magma), present_);
     row += compositionFields(WeightComposition::fromMolar(melt), present_);
     row += compositionFields(WeightComposition::fromMolar(state.cumulateTotal), present_);
-    row += fixedField(state.T[state.leader] - 273.0, 7, 3) + ",";
+    row += fixedField(state.T[state.leader] - kCelsiusOffset, 7, 3) + ",";
     std::vector<std::size_t> minerals;
     for (std::size_t i = 1; i < kPhaseCount; ++i)
         if (info.models[i] != nullptr) minerals.push_back(i);
     for (std::size_t i : minerals)
-        row += state.excluded[i] || state.T[i] == 0.0 ? "-1,"
-                                                      : fixedField(state.T[i] - 273.0, 7, 3) + ",";
+        row += state.excluded[i] || state.T[i] == 0.0
+                   ? "-1,"
+                   : fixedField(state.T[i] - kCelsiusOffset, 7, 3) + ",";
     for (std::size_t i : minerals) {
         row +=
             state.inAssemblage[i] ? fixedField(state.composition[i] * 100.0, 5, 2) + "," : "-1.00,";
@@ -333,7 +336,7 @@ void FracFiles::writeMineralRows(const FracRunInfo& info, const FracState& state
         header += "T (C),Melt fraction," + compositionLabel(i) + ",Model,Sample";
         const TAnalysis crystals = findPhase(state.crystals, kPhases[i].name);
         std::string row = compositionFields(WeightComposition::fromMolar(crystals), present_);
-        row += fixedField(state.T[i] - 273.0, 6, 1) + ",";
+        row += fixedField(state.T[i] - kCelsiusOffset, 6, 1) + ",";
         row += fixedField(state.meltFraction * 100.0, 7, 4) + ",";
         row += fixedField(state.composition[i] * 100.0, 7, 4) + ",";
         row += label(i) + "-" + info.models[i]->displayName + ",";

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "core/Constants.h"
 #include "core/NumberFormat.h"
 #include "io/OutputFiles.h"
 #include "io/ReportLines.h"
@@ -10,7 +11,7 @@ namespace varnodel {
 
 namespace {
 
-constexpr double kCelsius = 273.0;
+constexpr double kCelsius = kCelsiusOffset;
 
 std::string abbreviation(Phase mineral) {
     return std::string(phaseInfo(mineral).abbreviation);

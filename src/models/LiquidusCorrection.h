@@ -2,6 +2,7 @@
 // and for pressure, shared by every engine.
 #pragma once
 
+#include "core/Constants.h"
 #include "core/Parameters.h"
 
 namespace varnodel {
@@ -21,22 +22,5 @@ struct LiquidusCorrection {
 // value x 18) at `pressureBar`.
 LiquidusCorrection liquidusCorrection(const TMineralOptions& options, double h2oWtPercent,
                                       double pressureBar);
-
-// A and B of the H2O correction dT = A x H2O^B.
-struct H2OCorrectionCoefficients {
-    double a = 0.0;
-    double b = 0.0;
-};
-
-// The H2O correction "Faloon, Quellmark (2000)" of the H2O-correction dialog: the one the
-// Quellmark (2001) olivine applies to its liquidus itself.
-inline constexpr H2OCorrectionCoefficients kQuellmarkH2OCorrection{74.403, 0.352};
-
-// The default H2O correction of a mineral (the "Set default" of the H2O-correction dialog): a
-// fit of its own for plagioclase, the olivine one for every other mineral.
-constexpr H2OCorrectionCoefficients defaultH2OCorrection(Phase mineral) {
-    return mineral == Phase::Plagioclase ? H2OCorrectionCoefficients{121.75, 0.512}
-                                         : kQuellmarkH2OCorrection;
-}
 
 }  // namespace varnodel

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/Constants.h"
 #include "core/Errors.h"
 #include "core/MoleConversions.h"
 
@@ -196,7 +197,7 @@ double viscosityBottingaWeill1972(const Oxides& cationMoles, double T) {
     const double x = n[Ox::SiO2];
     const std::size_t row = x >= 0.55 ? 0 : (x >= 0.45 ? 1 : 2);
 
-    const double t = T - 273.0;
+    const double t = T - kCelsiusOffset;
     double lnEta = 0.0;
     for (std::size_t j = 0; j < kBottingaWeillComponents; ++j)
         lnEta += c[j] * (kBottingaWeill[row][j].s * t + kBottingaWeill[row][j].c);
@@ -222,7 +223,7 @@ double viscosityGiordanoDingwell2003(const TAnalysis& melt, double T) {
 
     // Temperature dependence of the three parameters, t in degrees Celsius. Their poles lie at
     // 281 and 437 degrees Celsius, far below any melt this program handles.
-    const double t = T - 273.0;
+    const double t = T - kCelsiusOffset;
     const double aT = (0.01808103 * t - 17.80106) / (1.0 - 0.0022869 * t);
     const double bT = 1.0 / (2.5124 * std::exp(-0.0063679 * t) + 0.02532 + 4.04562e-05 * t);
     const double cT = (1.0 - 0.0016569 * t) / (0.017954 - 6.390597e-05 * t);

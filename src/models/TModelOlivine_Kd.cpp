@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/Constants.h"
 #include "core/Errors.h"
 #include "core/MoleConversions.h"
 #include "models/_models_ol.h"
@@ -9,7 +10,7 @@
 namespace varnodel {
 
 namespace {
-constexpr double kR = 8.314472;
+constexpr double kR = kGasConstant;
 constexpr double kKdLow = 0.0001;  // the bracket of the Toplis relation
 constexpr double kKdHigh = 0.9999;
 }  // namespace
@@ -36,7 +37,7 @@ double TModelOlivine_Kd::exchangeCoefficient(const TAssemblage& assemblage, doub
         return p.kdFeMg;
     if (p.lnKdOption)
         return std::exp(p.lnKdA / T + p.lnKdB * (assemblage.pressure / 1000.0) / T + p.lnKdC);
-    if (p.sobolevQuellmarkOption) return 0.0001853 * (T - 273.0) + 0.069;
+    if (p.sobolevQuellmarkOption) return 0.0001853 * (T - kCelsiusOffset) + 0.069;
 
     // Toplis (2005), eq. 10 with the Fo of the olivine written through Kd and the melt's Mg#:
     // 1 - 2 Fo = (K/m - 1 - K) / (K/m + 1 - K).

@@ -1,5 +1,6 @@
 #include "models/_models_cpx.h"
 
+#include "core/Constants.h"
 #include "models/_models_ol.h"
 
 #include <cmath>
@@ -207,13 +208,13 @@ void TModelClinoPyroxene_Quellmark2001::Get_Temperature(const TAssemblage& assem
         TAssemblage atOneBar = assemblage;
         atOneBar.pressure = 1.0;
         const double tF1 = fordOlivineLiquidus(atOneBar);
-        liquidus = tA + 0.09523 * (tF1 - 273.0) - 108.81;
+        liquidus = tA + 0.09523 * (tF1 - kCelsiusOffset) - 108.81;
         liquidus = liquidus + (assemblage.pressure - 1.0) / 1000.0 / 0.182 + (tF - tF1);
     } catch (const EModelError_GetT& e) {
         throw EModelError_GetT(displayName + ": " + e.what());
     }
     const double h2o = meltOf(assemblage).volatile_.value * kVolatileMass;  // wt%
-    if (h2o > 0.0) liquidus -= 74.403 * std::pow(h2o, 0.352);
+    if (h2o > 0.0) liquidus -= kQuellmarkH2OCorrection.a * std::pow(h2o, kQuellmarkH2OCorrection.b);
     checkLiquidus(liquidus);
     T = liquidus;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Constants.h"
 #include "core/Errors.h"
 #include "core/MoleConversions.h"
 
@@ -29,8 +30,8 @@ TModelOlivine::TModelOlivine() : TSetOfModels("Olivine", "Olv") {
 namespace {
 
 constexpr double kTwoThirds = 2.0 / 3.0;
-constexpr double kCelsius = 273.0;
-constexpr double kR = 8.314472;
+constexpr double kCelsius = kCelsiusOffset;
+constexpr double kR = kGasConstant;
 constexpr std::size_t kNi = 5;  // trace position of nickel
 static_assert(kTraces[kNi].name == "Ni");
 
@@ -643,7 +644,9 @@ double TModelOlivine_Quellmark2001::fordLiquidus(const TAssemblage& assemblage) 
 void TModelOlivine_Quellmark2001::Get_Temperature(const TAssemblage& assemblage, double& T) {
     const double h2o = meltH2OWtPercent(assemblage);
     T = fordLiquidus(assemblage);
-    if (h2o > 0.0) T = checkedLiquidus(*this, T - 74.403 * std::pow(h2o, 0.352));
+    if (h2o > 0.0)
+        T = checkedLiquidus(
+            *this, T - kQuellmarkH2OCorrection.a * std::pow(h2o, kQuellmarkH2OCorrection.b));
 }
 
 void TModelOlivine_Quellmark2001::Get_Mineral_Composition(TAssemblage& assemblage, double& value,

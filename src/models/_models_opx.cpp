@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/Constants.h"
 #include "core/MoleConversions.h"
 
 namespace varnodel {
@@ -27,7 +28,7 @@ constexpr TwoLatticeRow kNielsenDrake1979   {{5351,  -2.553},     {4488,  -3.182
 
 // --- Beattie 1993 ---------------------------------------------------------------------------
 
-constexpr double kR = 8.314472;
+constexpr double kR = kGasConstant;
 
 // Beattie (1993) gives the orthopyroxene liquidus through D_Mg as for olivine, with D_Mg fixed by
 // the cations of the pyroxene's M sites, which make half of its cations: 0.5 = Σ D_i·X_i with

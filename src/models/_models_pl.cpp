@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/Constants.h"
 #include "core/Errors.h"
 #include "core/MoleConversions.h"
 #include "models/_models_H2O.h"
@@ -319,12 +320,13 @@ void TModelPlagioclase_Quellmark2001::Get_Temperature(const TAssemblage& assembl
     // The olivine liquidus of the same melt at 1 bar, degrees Celsius.
     TAssemblage atOneBar = assemblage;
     atOneBar.pressure = 1.0;
-    const double tOl = freshLiquidus<TModelOlivine_Ford1983>(*this, atOneBar) - 273.0;
+    const double tOl = freshLiquidus<TModelOlivine_Ford1983>(*this, atOneBar) - kCelsiusOffset;
 
     double result = tWL - 0.00356345 * tOl * tOl + 8.53503 * tOl - 5113.09;
     const double h = meltH2OWtPercent(meltOf(assemblage));
     if (h > 0.0)
-        result -= 74.403 * std::pow(h, 0.352) + 47.3464 * std::pow(h, 0.684861);
+        result -= kQuellmarkH2OCorrection.a * std::pow(h, kQuellmarkH2OCorrection.b) +
+                  47.3464 * std::pow(h, 0.684861);
     else
         result += context().olPlGap;  // puts a dry melt on the cotectic found by the H2O estimate
     result += (assemblage.pressure - 1.0) * 5.0 / 1000.0;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "core/Constants.h"
 #include "core/Errors.h"
 
 namespace varnodel {
@@ -17,8 +18,6 @@ constexpr std::size_t kSr = 11;
 constexpr std::size_t kBa = 16;
 static_assert(kTraces[kCo - 1].name == "Co" && kTraces[kNi - 1].name == "Ni");
 static_assert(kTraces[kSr - 1].name == "Sr" && kTraces[kBa - 1].name == "Ba");
-
-constexpr double kGasConstant = 8.314472;  // J/(mol K)
 
 bool hasPhaseNamed(const TAssemblage& assemblage, std::string_view name) {
     return std::any_of(assemblage.phases.begin(), assemblage.phases.end(),

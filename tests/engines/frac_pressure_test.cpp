@@ -23,6 +23,15 @@ TPressureBlock threeRows() {
     return block;
 }
 
+// 2 kbar, changing by 100 bar per degree of the leader's temperature.
+TPressureBlock twoKbarAt100BarPerDegree() {
+    TPressureBlock block;
+    block.pressure = 2.0;
+    block.dPdTMode = true;
+    block.dPdT = 100.0;
+    return block;
+}
+
 // Between rows the pressure follows the straight line through them (-2000 bar over 0.2); a row
 // is passed exactly when the degree of crystallisation reaches its fraction; crystals dissolving
 // back do not move the pressure back; past the last defined row the pressure stays at that
@@ -76,10 +85,7 @@ TEST(PressurePath, NeverBelowOneBar) {
 // dP/dT in bar per degree: the pressure changes only once the leader has cooled by a whole
 // degree since the last change, by the whole cooling since then, and never on heating.
 TEST(PressurePath, DPdTModeChangesAfterEachDegreeOfCooling) {
-    TPressureBlock block;
-    block.pressure = 2.0;
-    block.dPdTMode = true;
-    block.dPdT = 100.0;
+    TPressureBlock block = twoKbarAt100BarPerDegree();
     PressurePath path(block);
     path.startAt(1500.0);
     EXPECT_FALSE(path.update(0.0, 1499.5));
@@ -99,6 +105,26 @@ TEST(PressurePath, DPdTModeChangesAfterEachDegreeOfCooling) {
     rising.startAt(1500.0);
     rising.update(0.0, 1498.0);
     EXPECT_EQ(rising.pressure(), 2100.0);
+}
+
+// A reverse run heats the melt: the same path in the other direction, after each whole degree
+// of heating (2000 bar + 1.5 x 100 at 1501.5 K), and the added fraction moves the steps.
+TEST(PressurePath, HeatingMovesThePressureWithTheLeaderGoingUp) {
+    PressurePath path(twoKbarAt100BarPerDegree(), PathDirection::Heating);
+    path.startAt(1500.0);
+    const struct {
+        double leaderT, bar;
+    } along[] = {{1500.5, 2000.0}, {1501.5, 2150.0}, {1490.0, 2150.0}};
+    for (const auto& at : along) {
+        path.update(0.0, at.leaderT);
+        EXPECT_NEAR(path.pressure(), at.bar, 1e-9) << at.leaderT;
+    }
+
+    PressurePath steps(threeRows(), PathDirection::Heating);
+    EXPECT_TRUE(steps.update(0.2, kT));
+    EXPECT_NEAR(steps.pressure(), 3000.0, 1e-9);
+    steps.update(0.3, kT);
+    EXPECT_NEAR(steps.pressure(), 2000.0, 1e-9);
 }
 
 // In a run, passing a row asks for the next step to be printed, at the row's pressure: with no
