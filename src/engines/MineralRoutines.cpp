@@ -91,6 +91,21 @@ void MineralRoutines::splitIronOrDropOlivine(TAssemblage& assemblage, double T) 
     }
 }
 
+std::optional<MineralLiquidus> MineralRoutines::liquidus(std::size_t i, TAssemblage& assemblage,
+                                                         double pressureBar,
+                                                         const LiquidusCorrection& correction) {
+    TModel* m = model(i);
+    if (m == nullptr) return std::nullopt;
+    try {
+        const double t = modelLiquidus(*m, assemblage, pressureBar);
+        return MineralLiquidus{t, correction.corrected(t)};
+    } catch (const EModelError_GetT& e) {
+        takeMessage(*m);
+        dropMineral(i, e.what());
+        return std::nullopt;
+    }
+}
+
 std::optional<MineralLiquidus> MineralRoutines::settleIron(std::size_t i, TAssemblage& assemblage,
                                                            double pressureBar,
                                                            const LiquidusCorrection& correction) {
@@ -98,17 +113,9 @@ std::optional<MineralLiquidus> MineralRoutines::settleIron(std::size_t i, TAssem
     MineralLiquidus liquidus;
     // False when the mineral has no model (any more) or its model failed and it left the run.
     const auto evaluate = [&] {
-        TModel* m = model(i);
-        if (m == nullptr) return false;
-        try {
-            const double t = modelLiquidus(*m, assemblage, pressureBar);
-            liquidus = {t, correction.corrected(t)};
-        } catch (const EModelError_GetT& e) {
-            takeMessage(*m);
-            dropMineral(i, e.what());
-            return false;
-        }
-        return true;
+        const auto found = this->liquidus(i, assemblage, pressureBar, correction);
+        if (found) liquidus = *found;
+        return found.has_value();
     };
     const bool equation = settings().parameters.equationMode;
     double remembered = meltIn(assemblage).oxides[Ox::Fe2O3];

@@ -85,6 +85,12 @@ class MineralRoutines {
     // The same, but an olivine that gives no Fo has failed and leaves the run.
     void splitIronOrDropOlivine(TAssemblage& assemblage, double T);
 
+    // The mineral's liquidus at `pressureBar`, as its model gives it and corrected. Null when
+    // the mineral has no model or its model failed (it then left the run).
+    std::optional<MineralLiquidus> liquidus(std::size_t mineral, TAssemblage& assemblage,
+                                            double pressureBar,
+                                            const LiquidusCorrection& correction);
+
     // `getFe2Fe3`: the mineral's liquidus and the melt's iron split, settled together (the split
     // at the corrected liquidus, in the equation mode at the model's), then the liquidus of the
     // final melt. Null when the mineral has no model or its model failed (it then left the run).
