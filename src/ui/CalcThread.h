@@ -29,9 +29,9 @@ struct DispatchResult {
 
 class TVarnodelCalcThread {
   public:
-    // The forward run and the liquidus association have engines (the other calculations
-    // follow). The run state is only read, once, when execute() starts: a window may go on
-    // editing it while a batch runs, and each analysis runs on its own clone of that copy.
+    // The forward and reverse runs and the liquidus association have engines (the other
+    // calculations follow). The run state is only read, once, when execute() starts: a window may
+    // go on editing it while a batch runs, and each analysis runs on its own clone of that copy.
     TVarnodelCalcThread(Calculation calculation, const RunState& state, PresentElements present,
                         RunReporter& reporter, std::stop_token stop = {});
 
@@ -56,6 +56,7 @@ class TVarnodelCalcThread {
                                                  OutputSink& sink, std::stop_token stop)>;
 
     void fractional(DispatchResult& result);
+    void reverse(DispatchResult& result);
     void mla(DispatchResult& result);
     void runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
                   DispatchResult& result);

@@ -219,7 +219,6 @@ TEST_F(Edge, StagedPressureJumpsWhenTheStageIsReached) {
     TPressureBlock& b = vg2.pressureBlock;
     b.pressure = 1.0;
     b.stepsMode = true;
-    b.steps[0] = {1.0, 0.0};
     b.steps[1] = {5.0, 10.0};
     stopAt(state.settings.parameters, Stop::Crystallisation, 12.0);
     const auto run = runRev(state, vg2);
