@@ -266,31 +266,15 @@ void TFracThread::updateSolubility() {
 // --- one step -------------------------------------------------------------------------------
 
 RunOutcome TFracThread::run() {
-    RunOutcome outcome = RunOutcome::Completed;
-    const std::string& sample = analysis_.name;
-    std::string& errorText = snap_.context().errorText;
-    try {
-        setUp();
-        while (!st_.stopped && !stopRequested())
-            stepOnce();
-        if (!st_.stopped && stopRequested()) outcome = RunOutcome::Interrupted;
-    } catch (const FatalError&) {
-        outcome = RunOutcome::Failed;  // the reason is in the error text, shown below
-    } catch (const ENoMineralsLeft& e) {
-        reporter_.debugLine(e.what());
-        reporter_.message("No minerals left in calculations with " + sample +
-                          ". Calculation aborted.");
-        outcome = RunOutcome::Failed;
-    } catch (...) {
-        if (!reportRunError(std::current_exception(), sample, snap_.context(), reporter_)) throw;
-        outcome = RunOutcome::Failed;
-    }
-    if (!errorText.empty()) {
-        reporter_.message(errorText + ". Analysis " + sample);
-        errorText.clear();
-        outcome = RunOutcome::Failed;
-    }
-    return outcome;
+    return runCrystallisation(
+        [this] {
+            setUp();
+            while (!st_.stopped && !stopRequested())
+                stepOnce();
+            return !st_.stopped && stopRequested() ? RunOutcome::Interrupted
+                                                   : RunOutcome::Completed;
+        },
+        analysis_.name, snap_.context(), reporter_);
 }
 
 void TFracThread::stepOnce() {

@@ -146,35 +146,18 @@ void TReverseThread::setUp() {
 // --- one step -------------------------------------------------------------------------------
 
 RunOutcome TReverseThread::run() {
-    RunOutcome outcome = RunOutcome::Completed;
-    const std::string& sample = analysis_.name;
-    std::string& errorText = snap_.context().errorText;
     const auto anyActive = [this] {
-        for (std::size_t i = 1; i < kPhaseCount; ++i)
-            if (st_.active[i]) return true;
-        return false;
+        return std::any_of(st_.active.begin() + 1, st_.active.end(), [](bool a) { return a; });
     };
-    try {
-        setUp();
-        while (anyActive() && !st_.finalStep && !stopRequested())
-            stepOnce();
-        if (!st_.finalStep && stopRequested()) outcome = RunOutcome::Interrupted;
-    } catch (const FatalError&) {
-        outcome = RunOutcome::Failed;  // the reason is in the error text, shown below
-    } catch (const ENoMineralsLeft& e) {
-        reporter_.debugLine(e.what());
-        reporter_.message("No minerals left in calculations with " + sample +
-                          ". Calculation aborted.");
-        outcome = RunOutcome::Failed;
-    } catch (...) {
-        if (!reportRunError(std::current_exception(), sample, snap_.context(), reporter_)) throw;
-        outcome = RunOutcome::Failed;
-    }
-    if (!errorText.empty()) {
-        reporter_.message(errorText + ". Analysis " + sample);
-        errorText.clear();
-        outcome = RunOutcome::Failed;
-    }
+    const RunOutcome outcome = runCrystallisation(
+        [&] {
+            setUp();
+            while (anyActive() && !st_.finalStep && !stopRequested())
+                stepOnce();
+            return !st_.finalStep && stopRequested() ? RunOutcome::Interrupted
+                                                     : RunOutcome::Completed;
+        },
+        analysis_.name, snap_.context(), reporter_);
     scaled_.reset();
     return outcome;
 }
