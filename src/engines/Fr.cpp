@@ -105,20 +105,10 @@ void TFracThread::setUp() {
     }
 
     // The melt in the molar form, not-determined oxides at 0; the run computes the iron split.
-    meltIndex_ = analysis_.phases.size();
-    for (std::size_t k = 0; k < analysis_.phases.size(); ++k)
-        if (analysis_.phases[k].name == kPhases[0].name) meltIndex_ = k;
-    if (meltIndex_ == analysis_.phases.size()) {
-        snap_.context().errorText = "The analysis has no melt";
-        throw FatalError(snap_.context().errorText);
-    }
+    meltIndex_ = prepareMelt(analysis_, snap_.context());
     TAnalysis& m = meltRef();
     conv_.ppmToWt(m);
     conv_.wtToMoles(m);
-    for (std::size_t k = 0; k < kOxideCount; ++k)
-        if (m.notDetermined[k]) m.oxides[k] = 0.0;
-    m.notDetermined[Ox::Fe2O3] = false;
-    m.notDetermined[Ox::FeO] = false;
 
     computeCorrections();
     st_.lgfO2 = -1.0;

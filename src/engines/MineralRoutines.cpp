@@ -31,6 +31,22 @@ std::string name(std::size_t mineral) {
 
 }  // namespace
 
+std::size_t prepareMelt(TAssemblage& analysis, RunContext& context) {
+    std::size_t index = analysis.phases.size();
+    for (std::size_t k = 0; k < analysis.phases.size(); ++k)
+        if (analysis.phases[k].name == kPhases[0].name) index = k;
+    if (index == analysis.phases.size()) {
+        context.errorText = "The analysis has no melt";
+        throw FatalError(context.errorText);
+    }
+    TAnalysis& m = analysis.phases[index];
+    for (std::size_t k = 0; k < kOxideCount; ++k)
+        if (m.notDetermined[k]) m.oxides[k] = 0.0;
+    m.notDetermined[Ox::Fe2O3] = false;
+    m.notDetermined[Ox::FeO] = false;
+    return index;
+}
+
 void requireFinite(double value, const char* what) {
     if (!std::isfinite(value))
         throw EFloatingPointError(std::string("A value that is not a number: ") + what);

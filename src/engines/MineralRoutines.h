@@ -36,6 +36,11 @@
 
 namespace varnodel {
 
+// The position of the melt in the analysis of a run, its not-determined oxides set to 0 and the
+// flags of its iron cleared (the run computes the split). An analysis without a melt ends the
+// run (FatalError, the reason in the context's error text).
+std::size_t prepareMelt(TAssemblage& analysis, RunContext& context);
+
 // Throws EFloatingPointError naming `what` when `value` is not a finite number.
 void requireFinite(double value, const char* what);
 

@@ -96,18 +96,8 @@ void TReverseThread::setUp() {
 
     // The melt in the molar form at 100 g, not-determined oxides at 0; the run computes the
     // iron split.
-    meltIndex_ = analysis_.phases.size();
-    for (std::size_t k = 0; k < analysis_.phases.size(); ++k)
-        if (analysis_.phases[k].name == kPhases[0].name) meltIndex_ = k;
-    if (meltIndex_ == analysis_.phases.size()) {
-        snap_.context().errorText = "The analysis has no melt";
-        throw FatalError(snap_.context().errorText);
-    }
+    meltIndex_ = prepareMelt(analysis_, snap_.context());
     TAnalysis& m = meltRef();
-    for (std::size_t k = 0; k < kOxideCount; ++k)
-        if (m.notDetermined[k]) m.oxides[k] = 0.0;
-    m.notDetermined[Ox::Fe2O3] = false;
-    m.notDetermined[Ox::FeO] = false;
     conv_.ppmToWt(m);
     normalizeTotal(m, "none", 1.0);
     conv_.wtToMoles(m);
