@@ -35,8 +35,8 @@ struct DispatchResult {
 
 class TVarnodelCalcThread {
   public:
-    // The forward run, the liquidus association and the Fe-loss reconstruction have engines
-    // (the other calculations follow). The run state is only read, once, when execute() starts: a
+    // The forward and reverse runs, the liquidus association and the Fe-loss reconstruction have
+    // engines (the profiles follow). The run state is only read, once, when execute() starts: a
     // window may go on editing it while a batch runs, and each analysis runs on its own clone of
     // that copy.
     TVarnodelCalcThread(Calculation calculation, const RunState& state, PresentElements present,
@@ -63,6 +63,7 @@ class TVarnodelCalcThread {
                                                  OutputSink& sink, std::stop_token stop)>;
 
     void fractional(DispatchResult& result);
+    void reverse(DispatchResult& result);
     void mla(DispatchResult& result);
     void ironLoss(DispatchResult& result);
     void runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
