@@ -41,17 +41,6 @@ std::string oxidationMethodLine(const TParameters& p) {
     return line;
 }
 
-std::string olivineKdLine(const TParameters& p) {
-    std::string kd;
-    if (p.fixedKdOption) kd = "KD(Fe-Mg) = " + shortestGeneral(p.kdFeMg);
-    if (p.sobolevQuellmarkOption) kd = "KD(Fe-Mg) after Sobolev & Quellmark 1994;";
-    if (p.lnKdOption)
-        kd = "Ln(KD(Fe-Mg)) = " + shortestGeneral(p.lnKdA) + " / T + " + shortestGeneral(p.lnKdB) +
-             " * P / T + " + shortestGeneral(p.lnKdC) + ";";
-    if (p.toplisOption) kd = "KD(Fe-Mg) after Toplis 2005;";
-    return kd.empty() ? kd : "    Olivine composition is calculated using " + kd;
-}
-
 std::string densityModelLine(const TParameters& p) {
     return std::string("Melt density is calculated following the model of ") +
            (p.densityModel == DensityModel::LangeCarmichael1987 ? "Lange & Carmichael 1987"

@@ -21,8 +21,6 @@ std::string olivineKdLine(const TParameters& parameters);
 // "Fe2O3 in the melt is calculated using " and the oxidation mode of the run.
 std::string oxidationMethodLine(const TParameters& parameters);
 
-// "    Olivine composition is calculated using " and the olivine Kd option; empty when none is on.
-std::string olivineKdLine(const TParameters& parameters);
 // "Melt density is calculated following the model of ..." and the viscosity's.
 std::string densityModelLine(const TParameters& parameters);
 std::string viscosityModelLine(const TParameters& parameters);
