@@ -28,10 +28,16 @@ TVarnodelCalcThread::TVarnodelCalcThread(Calculation calculation, const RunState
       stop_(std::move(stop)),
       mlaModels_(mlaSelectedModels(state.registry())) {}
 
+void TVarnodelCalcThread::freezeInputs() {
+    if (!inputsFrozen_)
+        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options};
+    inputsFrozen_ = true;
+}
+
 DispatchResult TVarnodelCalcThread::execute() {
     DispatchResult result;
     try {
-        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options};
+        freezeInputs();
         switch (calculation_) {
             case Calculation::Fractional:
                 fractional(result);

@@ -55,6 +55,10 @@ class TVarnodelCalcThread {
     // The models the "MLA" calculation evaluates; by default those marked selected.
     void setMlaModels(MlaModels models) { mlaModels_ = std::move(models); }
 
+    // Copies the run state for the run; execute() does it when nobody did before. A window calls
+    // it on its own thread before it hands execute() to another, so that nothing reads the run
+    // state while the window may change it.
+    void freezeInputs();
     DispatchResult execute();
 
   private:
@@ -89,6 +93,7 @@ class TVarnodelCalcThread {
     Calculation calculation_;
     const RunState& state_;
     Inputs inputs_;
+    bool inputsFrozen_ = false;
     PresentElements present_;
     RunReporter& reporter_;
     std::stop_token stop_;
