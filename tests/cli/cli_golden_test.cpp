@@ -36,10 +36,10 @@ const fs::path kGoldenDir = fs::path(VARNODEL_TEST_DATA_DIR) / "golden";
 // fixed Fe2/Fe3, a pressure stage and plagioclase excluded by its An; the Ariskin models with the
 // Fe-Ti oxides. Fe-loss reconstruction (ironloss) of the melt inclusions of melt_inclusions.csv.
 const char* const kCases[] = {
-    "frac_ford_qfm",      "frac_ford_ratio",   "frac_langmuir_qfm", "frac_langmuir_ratio",
-    "frac_ariskin_qfm",   "frac_ariskin_ratio", "mla_all_qfm",      "mla_all_ratio",
-    "mla_all_nno",        "rev_ford_qfm",      "rev_langmuir_ratio", "rev_ariskin_qfm",
-    "ironloss_ford_qfm",  "ironloss_kd_morb",
+    "frac_ford_qfm",     "frac_ford_ratio",    "frac_langmuir_qfm",  "frac_langmuir_ratio",
+    "frac_ariskin_qfm",  "frac_ariskin_ratio", "mla_all_qfm",        "mla_all_ratio",
+    "mla_all_nno",       "rev_ford_qfm",       "rev_langmuir_ratio", "rev_ariskin_qfm",
+    "ironloss_ford_qfm", "ironloss_kd_morb",
 };
 
 std::vector<std::string> splitOn(const std::string& text, char separator) {
