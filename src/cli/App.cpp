@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
+#include "CalcCommand.h"
+#include "ExportCommand.h"
 #include "ModelListing.h"
 #include "RunCommand.h"
 #include "io/SettingsFile.h"
@@ -22,6 +24,10 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RunOptions fracOptions;
     auto* frac = app.add_subcommand("frac", "Forward fractional crystallisation");
     addRunOptions(*frac, fracOptions);
+    RunOptions revOptions;
+    auto* rev = app.add_subcommand(
+        "rev", "Reverse crystallisation: minerals added back to an evolved melt");
+    addRunOptions(*rev, revOptions);
     RunOptions mlaOptions;
     auto* mla = app.add_subcommand(
         "mla", "Melt liquidus association: liquidus and mineral of every chosen model");
@@ -39,6 +45,14 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     auto* ironLoss = app.add_subcommand(
         "ironloss", "Fe-loss reconstruction of melt inclusions in olivine (host Fo, final FeO*)");
     addIronLossOptions(*ironLoss, ironLossOptions);
+    ExportOptions exportOptions;
+    auto* exportCommand = addExportCommand(app, exportOptions);
+    KdSetOptions kdSetOptions;
+    auto* kdSet = addKdSetCommand(app, kdSetOptions);
+    CalcOptions calcOptions;
+    auto* calc = app.add_subcommand(
+        "calc", "Every model at the temperature, pressure and fO2 given, for each analysis");
+    addCalcOptions(*calc, calcOptions);
 
     // Name a mistyped command instead of only saying that one is missing.
     const auto isCommand = [&app](const std::string& name) {
@@ -83,10 +97,14 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         return kExitRunError;
     }
     if (frac->parsed()) return runCalculation(Calculation::Fractional, fracOptions, out, err);
+    if (rev->parsed()) return runCalculation(Calculation::Reverse, revOptions, out, err);
     if (mla->parsed()) return runCalculation(Calculation::MLA, mlaOptions, out, err);
     if (profileIc->parsed()) return runCalculation(Calculation::ProfileIC, picOptions, out, err);
     if (profileCr->parsed()) return runCalculation(Calculation::ProfileCR, pcrOptions, out, err);
     if (ironLoss->parsed()) return runCalculation(Calculation::IronLoss, ironLossOptions, out, err);
+    if (exportCommand->parsed()) return runExport(exportOptions, out, err);
+    if (kdSet->parsed()) return runKdSet(kdSetOptions, out, err);
+    if (calc->parsed()) return runCalc(calcOptions, out, err);
     return kExitOk;
 }
 

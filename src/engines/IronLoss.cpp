@@ -172,7 +172,10 @@ void TIronLossThread::bringFeOToTarget() {
             removeOlivine(kFineOlivineStep);
     } else if (om_->feoTotal() < feoTarget_) {
         // Olivine added back takes the melt towards the olivine's own FeO*, never beyond.
-        if (feoTarget_ >= varnodel::feoTotal(savedOlivine_)) targetOutOfReach(true);
+        if (feoTarget_ >= varnodel::feoTotal(savedOlivine_))
+            fail("The final FeO* of " + fixedText(feoTarget_, 5, 2) +
+                 " wt% cannot be reached: it is not below the FeO* of the host olivine. "
+                 "Calculation aborted");
         // The coarse addition does not look at the interrupt: an interrupt takes effect once
         // the melt is within the fine loop's reach of the target.
         if (om_->feoTotal() <= feoTarget_ - kCoarseAdditionGap) {
@@ -187,16 +190,12 @@ void TIronLossThread::bringFeOToTarget() {
 }
 
 void TIronLossThread::requireFractions() {
-    if (meltFraction_ > kMaxMeltFraction || meltFraction_ < kMinMeltFraction)
-        targetOutOfReach(meltFraction_ > 1.0);
-}
-
-void TIronLossThread::targetOutOfReach(bool adding) {
-    fail("The final FeO* of " + fixedText(feoTarget_, 5, 2) +
-         " wt% cannot be reached: the inclusion would " +
-         (adding ? "take up more than 9 times its mass of olivine"
-                 : "lose more than 90 % of its mass as olivine") +
-         ". Calculation aborted");
+    if (meltFraction_ <= kMaxMeltFraction && meltFraction_ >= kMinMeltFraction) return;
+    fail(std::string("The reconstruction would ") +
+         (meltFraction_ > 1.0 ? "add more than 9 times the inclusion's mass of olivine to it"
+                              : "take more than 90 % of the inclusion's mass from it as olivine") +
+         " (host Fo " + fixedText(foHost_ * 100.0, 5, 2) + ", final FeO* " +
+         fixedText(feoTarget_, 5, 2) + " wt%). Calculation aborted");
 }
 
 void TIronLossThread::LowerMeltMgNumber(int mode, double a) {
@@ -221,6 +220,11 @@ void TIronLossThread::exchangeStage(bool raise, double c, double foLimit, int pr
         return raise ? t > tRun_ : t < tRun_;
     };
     for (int rep = 1; notThere() && !stopRequested(); ++rep) {
+        // A host Fo that no melt of these oxides reaches (Fo 100, Fo 10) would empty the melt
+        // of FeO or MgO before the models fail on it.
+        if (om_->melt().oxides[raise ? Ox::FeO : Ox::MgO] <= x)
+            fail("The host Fo of " + fixedText(foHost_ * 100.0, 5, 2) +
+                 " cannot be reached by the Fe-Mg exchange. Calculation aborted");
         om_->exchangeFeForMg(raise ? x : -x);
         om_->equilibriumStep();
         int portions = 0;

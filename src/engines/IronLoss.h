@@ -102,7 +102,6 @@ class TIronLossThread {
     void postProgress();
     bool stopRequested() const { return stop_.stop_requested(); }
     void requireFractions();
-    [[noreturn]] void targetOutOfReach(bool adding);
     [[noreturn]] void fail(const std::string& text);
     // One stage of the exchange at T_run, in steps c, until Fo passes `foLimit`.
     void exchangeStage(bool raise, double c, double foLimit, int progressEvery);

@@ -73,7 +73,7 @@ std::string ironLossRow(const IronLossRow& row) {
     text += fixedField(row.olivineFraction * 100.0, 6, 2) + ",";
     text += fixedField(row.meltFraction * 100.0, 6, 2) + ",";
     text += fixedField(row.corrCoef, 5, 3) + ",";
-    return text + row.sample + "," + std::to_string(row.number);
+    return text + csvField(row.sample) + "," + std::to_string(row.number);
 }
 
 std::string ironLossProgressLine(const IronLossProgress& p) {

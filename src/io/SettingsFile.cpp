@@ -14,6 +14,7 @@
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
 #include "io/InputFile.h"
+#include "io/KdSetFile.h"
 #include "io/SettingsKeys.h"
 #include "models/LiquidusCorrection.h"
 
@@ -86,6 +87,7 @@ class Reader {
     void readOutput(const toml::table& table, Draft& draft);
     void readMeltInclusions(const toml::table& table, Draft& draft);
     void readMla(const toml::table& table, Draft& draft);
+    void readTraces(const toml::table& table, Draft& draft);
     void reconcile(Draft& draft);
 
     const ModelRegistry& registry_;
@@ -189,7 +191,7 @@ void Reader::read(const toml::table& root, Draft& draft) {
     root_ = &root;
     checkKeys(root, "",
               {"composition", "models", "minerals", "olivine_kd", "oxidation", "pressure", "run",
-               "stop", "output", "melt_inclusions", "mla", "profile"});
+               "stop", "output", "melt_inclusions", "mla", "traces", "profile"});
     if (const auto* t = subTable(root, "", "composition")) readComposition(*t, draft);
     if (const auto* t = subTable(root, "", "models")) readModels(*t, draft);
     if (const auto* t = subTable(root, "", "minerals")) readMinerals(*t, draft);
@@ -202,6 +204,8 @@ void Reader::read(const toml::table& root, Draft& draft) {
     if (const auto* t = subTable(root, "", "melt_inclusions")) readMeltInclusions(*t, draft);
     if (const auto* t = subTable(root, "", "mla")) readMla(*t, draft);
     if (const auto* t = subTable(root, "", "profile")) readProfile(*t, draft);
+    // After every other key, so that the set replaces what the tables of the minerals hold.
+    if (const auto* t = subTable(root, "", "traces")) readTraces(*t, draft);
     reconcile(draft);
 }
 
@@ -318,7 +322,8 @@ void Reader::readMinerals(const toml::table& table, Draft& draft) {
 void Reader::readMineral(const toml::table& table, const std::string& path, std::size_t m,
                          Draft& draft) {
     checkKeys(table, path,
-              {"fractionation", "pressure_correction", "h2o_correction", "kd", "traces"});
+              {"fractionation", "pressure_correction", "h2o_correction", "exclude", "exclude_when",
+               "kd", "traces"});
     TMineralOptions& options = draft.settings.minerals[m];
     if (const auto* node = table.get("fractionation"))
         options.fractionation = number(*node, path + ".fractionation", kEntryDefault);
@@ -349,6 +354,28 @@ void Reader::readMineral(const toml::table& table, const std::string& path, std:
                          typeName(*node));
             const double a = number(*pair->get(0), key + "[0]", kH2OA);
             setH2OCorrection(options, a, number(*pair->get(1), key + "[1]", kH2OB));
+        }
+    }
+    // The limits of "Exclude mineral" and the conditions that are on.
+    if (const auto* limits = subTable(table, path, "exclude")) {
+        for (auto&& [name, node] : *limits) {
+            const std::string key = path + ".exclude." + std::string(name.str());
+            const int k = indexIn(kExclusionNames, name.str());
+            if (k < 0) fail(key, name.source(), "unknown key (" + listOf(kExclusionNames) + ")");
+            options.otherSettings[static_cast<std::size_t>(k)] = number(
+                node, key, k == Exclusion::Temperature ? kExclusionTemperature : kEntryDefault);
+        }
+    }
+    if (const auto* node = table.get("exclude_when")) {
+        const std::string key = path + ".exclude_when";
+        const auto* names = node->as_array();
+        if (names == nullptr)
+            fail(key, node->source(), "expected an array, got " + typeName(*node));
+        options.exclusionFlags.fill(false);
+        for (std::size_t i = 0; i < names->size(); ++i) {
+            const int k =
+                choice(*names->get(i), key + "[" + std::to_string(i) + "]", kExclusionNames);
+            options.exclusionFlags[static_cast<std::size_t>(k)] = true;
         }
     }
     if (const auto* kd = subTable(table, path, "kd")) {
@@ -597,6 +624,36 @@ void Reader::readMla(const toml::table& table, Draft& draft) {
 }
 
 // The rules by which the windows keep settings consistent with each other.
+void Reader::readTraces(const toml::table& table, Draft& draft) {
+    const std::string path = "traces";
+    checkKeys(table, path, {"kd_file"});
+    const toml::node* node = table.get("kd_file");
+    if (node == nullptr) return;
+    const std::string key = path + ".kd_file";
+    const std::string name = text(*node, key);
+    if (name.empty()) return;
+    // A name in the settings file is taken from the file's folder, one given by --set from the
+    // current folder.
+    const bool fromOverride = std::any_of(
+        overrides_.begin(), overrides_.end(),
+        [&key](const Override& o) { return key == o.key || key.starts_with(o.key + "."); });
+    std::filesystem::path file(name);
+    if (file.is_relative() && !fromOverride)
+        file = std::filesystem::path(source_).parent_path() / file;
+    // Unlike the dialog, which ignores a missing file, a run must not go on without the set
+    // its settings name.
+    KdSetLoad load;
+    try {
+        load = readKdSetFile(draft.settings, draft.slots, registry_, file);
+    } catch (const EInputError& e) {
+        fail(key, node->source(), e.what());
+    }
+    if (!load.found)
+        fail(key, node->source(), "the Kd set file " + file.string() + " does not exist");
+    for (const auto& skipped : load.skipped)
+        warn(key, node->source(), skipped + "; skipped");
+}
+
 void Reader::reconcile(Draft& draft) {
     TParameters& p = draft.settings.parameters;
 

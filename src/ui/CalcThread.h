@@ -35,8 +35,8 @@ struct DispatchResult {
 
 class TVarnodelCalcThread {
   public:
-    // The forward run, the liquidus association and the Fe-loss reconstruction have engines
-    // (the other calculations follow). The run state is only read, once, when execute() starts: a
+    // The forward and reverse runs, the liquidus association and the Fe-loss reconstruction have
+    // engines (the profiles follow). The run state is only read, once, when execute() starts: a
     // window may go on editing it while a batch runs, and each analysis runs on its own clone of
     // that copy.
     TVarnodelCalcThread(Calculation calculation, const RunState& state, PresentElements present,
@@ -55,6 +55,10 @@ class TVarnodelCalcThread {
     // The models the "MLA" calculation evaluates; by default those marked selected.
     void setMlaModels(MlaModels models) { mlaModels_ = std::move(models); }
 
+    // Copies the run state for the run; execute() does it when nobody did before. A window calls
+    // it on its own thread before it hands execute() to another, so that nothing reads the run
+    // state while the window may change it.
+    void freezeInputs();
     DispatchResult execute();
 
   private:
@@ -63,6 +67,7 @@ class TVarnodelCalcThread {
                                                  OutputSink& sink, std::stop_token stop)>;
 
     void fractional(DispatchResult& result);
+    void reverse(DispatchResult& result);
     void mla(DispatchResult& result);
     // "Profile_IC" and "Profile_CR": one run on the profile starting composition.
     void profile(DispatchResult& result);
@@ -91,6 +96,7 @@ class TVarnodelCalcThread {
     Calculation calculation_;
     const RunState& state_;
     Inputs inputs_;
+    bool inputsFrozen_ = false;
     PresentElements present_;
     RunReporter& reporter_;
     std::stop_token stop_;
