@@ -19,6 +19,9 @@ class OutputSink {
     // it is not empty).
     virtual void appendLine(const std::filesystem::path& file, const std::string& line,
                             const std::string& header) = 0;
+    // Whether the lines end up in files on disk; a run whose lines stay in memory leaves the
+    // files of earlier runs alone.
+    virtual bool writesFiles() const { return true; }
 };
 
 // Writes at once; throws std::ios_base::failure when a file cannot be written.

@@ -49,8 +49,9 @@ DispatchResult TVarnodelCalcThread::execute() {
 
 bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::string& header) {
     try {
-        deleteOldResults(base, dataFile_);
-        appendLine(base + ".csv", header);
+        if (sink().writesFiles()) deleteOldResults(base, dataFile_);
+        sink().createFile(base + ".csv");
+        sink().appendLine(base + ".csv", header);
     } catch (const EInputError& e) {
         pendingError_ = e.what();
         return false;
@@ -109,12 +110,12 @@ void TVarnodelCalcThread::runBatch(const std::vector<TAssemblage>& samples, cons
         runInParallel(samples, run, result);
         return;
     }
-    DirectSink disk;
     for (std::size_t k = 0; k < samples.size(); ++k) {
         if (onAnalysis_)
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
-        const RunOutcome outcome = run(samples[k], reporter_, disk, stop_);
+        const RunOutcome outcome = run(samples[k], reporter_, sink(), stop_);
         ++result.analyses;
+        result.outcomes.push_back(outcome);
         if (outcome == RunOutcome::Failed) ++result.failed;
         if (stop_.stop_requested()) throw ETTerminate();
     }
@@ -164,7 +165,6 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
         workers.emplace_back(worker);
 
     // Everything an analysis wrote goes out once it and all before it have ended.
-    DirectSink disk;
     for (std::size_t k = 0; k < slots.size(); ++k) {
         {
             std::unique_lock lock(mutex);
@@ -176,7 +176,7 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
         slot.reporter.replay(reporter_);
         try {
-            slot.sink.replay(disk);
+            slot.sink.replay(sink());
         } catch (const std::ios_base::failure&) {
             const std::string writer =
                 mode_ == "MLA" ? "MLA.PrintFileForExport" : "Fr.PrintFileForExport";
@@ -185,6 +185,7 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
             abort.request_stop();
         }
         ++result.analyses;
+        result.outcomes.push_back(slot.outcome);
         if (slot.outcome == RunOutcome::Failed) ++result.failed;
         if (abort.stop_requested() && !stop_.stop_requested()) break;
     }
@@ -202,7 +203,7 @@ void TVarnodelCalcThread::mla(DispatchResult& result) {
         return;
     }
     try {
-        writeMlaParameterReport(base, reporter_, s.settings, s.registry(), mlaModels_,
+        writeMlaParameterReport(base, reporter_, sink(), s.settings, s.registry(), mlaModels_,
                                 s.composition.pressureBlock.pressure);
     } catch (const std::exception&) {
         pendingError_ = "Cannot open file for export " + base +

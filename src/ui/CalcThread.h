@@ -8,6 +8,7 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/RunReporter.h"
 #include "engines/Fr.h"
@@ -24,6 +25,7 @@ struct DispatchResult {
     bool interrupted = false;
     bool notStarted = false;  // the result files could not be prepared
     std::string baseName;
+    std::vector<RunOutcome> outcomes;  // of each analysis that ran, in analysis order
 };
 
 // The suffix of the result files of a calculation: "_FRAC" for "Fractional", "_REV" for
@@ -47,6 +49,10 @@ class TVarnodelCalcThread {
     // analysis order, each analysis's log in one piece.
     void setJobs(unsigned jobs) { jobs_ = jobs == 0 ? 1 : jobs; }
 
+    // Every line of the result files goes to `sink` (not owned) rather than straight to disk;
+    // the files of an earlier run are deleted only when the sink writes files.
+    void setSink(OutputSink& sink) { sink_ = &sink; }
+
     // The models the "MLA" calculation evaluates; by default those marked selected.
     void setMlaModels(MlaModels models) { mlaModels_ = std::move(models); }
 
@@ -63,6 +69,7 @@ class TVarnodelCalcThread {
                   DispatchResult& result);
     void runInParallel(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
                        DispatchResult& result);
+    OutputSink& sink() { return sink_ != nullptr ? *sink_ : disk_; }
     // Old files deleted and the export table's header written; false (with the pending error
     // text set) when that failed.
     bool prepareFiles(const std::string& base, const std::string& header);
@@ -76,6 +83,8 @@ class TVarnodelCalcThread {
     std::filesystem::path dataFile_;
     std::function<void(int, int, const std::string&)> onAnalysis_;
     unsigned jobs_ = 1;
+    DirectSink disk_;
+    OutputSink* sink_ = nullptr;
     MlaModels mlaModels_;
     std::string pendingError_;
 };
