@@ -243,6 +243,8 @@ def _run(calculation, compositions, settings, jobs, output):
         data, is_path = "", False
     elif isinstance(compositions, (str, os.PathLike)):
         data, is_path = os.fspath(compositions), True
+    elif isinstance(compositions, bytes):  # the text of a data file
+        data, is_path = compositions, False
     else:
         data, is_path = _data_text(compositions), False
     if jobs is None:

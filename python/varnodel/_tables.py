@@ -2,6 +2,7 @@
 
 import csv
 import io
+import re
 
 import numpy as np
 import pandas as pd
@@ -48,7 +49,8 @@ def parse_table(text):
     rows = [r for r in rows if r]
     if not rows:
         return pd.DataFrame()
-    header = [h.strip() for h in rows[0]]
+    # Labels padded to a width inside a name ("Olv_Fo    _magma") lose the padding too.
+    header = [re.sub(r" +_", "_", h.strip()) for h in rows[0]]
     data = rows[1:]
     width = max([len(header)] + [len(r) for r in data])
     names = header + (["Date"] if width == len(header) + 1 else [])

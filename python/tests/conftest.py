@@ -1,0 +1,41 @@
+"""Shared inputs of the module's tests: the reference glasses, small settings files and the
+command-line program of the same build, whose files every run is compared with."""
+
+import os
+import pathlib
+import subprocess
+
+import pytest
+
+import varnodel
+
+REPO = pathlib.Path(__file__).resolve().parents[2]
+GLASSES = REPO / "tests" / "data" / "reference_glasses.csv"
+# The module lives in <build>/python/varnodel; the program in <build>/src/cli.
+CLI = pathlib.Path(varnodel.__file__).resolve().parents[2] / "src" / "cli" / "varnodel-cli"
+
+
+def settings_for(calculation):
+    """Settings that make each calculation quick but not trivial."""
+    if calculation == "mla":
+        return varnodel.Settings.from_file(REPO / "tests/data/golden/mla_all_qfm/settings.toml")
+    s = varnodel.Settings.from_file(REPO / "examples" / "settings.toml")
+    s["stop.value"] = 6.0
+    s["run.step"] = 0.05
+    return s
+
+
+@pytest.fixture(scope="session")
+def cli():
+    if not CLI.exists():
+        pytest.fail(f"{CLI} is not built")
+    return CLI
+
+
+def run_cli(cli, calculation, settings_file, output, data=GLASSES):
+    done = subprocess.run(
+        [str(cli), calculation, "--data", str(data), "--settings", str(settings_file),
+         "--output", str(output), "--jobs", "1"],
+        capture_output=True, text=True, check=False, env=dict(os.environ, LC_ALL="C"))
+    assert done.returncode == 0, done.stderr
+    return done.stdout
