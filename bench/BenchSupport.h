@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Assemblage.h"
+#include "core/Calculations.h"
 #include "core/RunReporter.h"
 #include "io/AnalysesFile.h"
 #include "io/CompositionText.h"
@@ -21,7 +22,7 @@ namespace varnodel::bench {
 inline AnalysesData referenceGlassFile() {
     NullReporter quiet;
     return loadAnalysesFile(std::string(VARNODEL_TEST_DATA_DIR) + "/reference_glasses.csv",
-                            "Crystallisation", quiet);
+                            std::string(tabCaption(Calculation::Fractional)), quiet);
 }
 
 // A run state with these minerals' models (display names) and every other mineral off,

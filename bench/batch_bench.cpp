@@ -33,7 +33,7 @@ void batch(benchmark::State& bench) {
 
     NullReporter quiet;
     for (auto _ : bench) {
-        TVarnodelCalcThread dispatcher("Fractional", state, present, quiet);
+        TVarnodelCalcThread dispatcher(Calculation::Fractional, state, present, quiet);
         dispatcher.setJobs(static_cast<unsigned>(bench.range(0)));
         const DispatchResult result = dispatcher.execute();
         if (result.notStarted || result.failed > 0 ||

@@ -8,18 +8,17 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <fstream>
 #include <mutex>
 #include <optional>
-#include <sstream>
 #include <thread>
 
+#include "core/Calculations.h"
 #include "core/Errors.h"
-#include "io/AnalysesFile.h"
 #include "io/OutputFiles.h"
 #include "io/RunRecord.h"
-#include "settings_io.h"
+#include "io/SettingsFile.h"
 #include "ui/CalcThread.h"
+#include "ui/RunSetup.h"
 
 namespace py = pybind11;
 
@@ -27,27 +26,30 @@ namespace varnodel::python {
 
 namespace {
 
-// The calculations the dispatcher runs, under the names of the Python functions.
+// The names of the Python functions, the command line's subcommands with "_" for "-".
 struct PyCalculation {
     const char* name;
-    const char* mode;
-    const char* tab;
+    Calculation calculation;
 };
-constexpr PyCalculation kCalculations[] = {
-    {"frac", "Fractional", "Crystallisation"},
-    {"mla", "MLA", "Melt Liquidus Association"},
+constexpr PyCalculation kPythonNames[] = {
+    {"frac", Calculation::Fractional},
+    {"rev", Calculation::Reverse},
+    {"mla", Calculation::MLA},
+    {"ironloss", Calculation::IronLoss},
+    {"profile_ic", Calculation::ProfileIC},
+    {"profile_cr", Calculation::ProfileCR},
 };
 
-const PyCalculation& calculationNamed(const std::string& name) {
-    for (const auto& c : kCalculations)
-        if (name == c.name) return c;
+Calculation calculationNamed(const std::string& name) {
+    for (const auto& c : kPythonNames)
+        if (name == c.name && TVarnodelCalcThread::hasEngine(c.calculation)) return c.calculation;
     throw EInputError("unknown calculation \"" + name + "\"");
 }
 
 // The settings of a run, as the settings file holds them.
 struct Settings {
     RunState state;
-    SettingsChoice mla = SettingsChoice::selectedIn(state.registry());
+    MlaChoice mla = MlaChoice::selectedIn(state.registry());
 
     // A copy on a registry of its own: the settings, the composition, the model choice (the
     // slots re-pointed to the same models of the new registry).
@@ -111,18 +113,12 @@ const char* outcomeName(RunOutcome outcome) {
     return "failed";
 }
 
-// Points the output at `target` as the command line's --output does: its folder and its name
-// without extension; a folder alone keeps the default name.
-void chooseOutputAt(TOptions& options, const std::filesystem::path& target) {
-    chooseOutput(options, target);
-}
-
 // Runs `calculation` on the compositions (`data`: a data file's text, or its path when
 // `dataIsPath`; empty: the composition of the settings) with `jobs` analyses at once; the files
 // stay in memory unless `output` names where the command line would write them.
 py::dict run(const std::string& calculation, const Settings& settings, const std::string& data,
              bool dataIsPath, unsigned jobs, const std::optional<std::string>& output) {
-    const PyCalculation& calc = calculationNamed(calculation);
+    const Calculation calc = calculationNamed(calculation);
     auto run = std::make_unique<Settings>();
     settings.copyInto(*run);
     RunState& state = run->state;
@@ -130,43 +126,28 @@ py::dict run(const std::string& calculation, const Settings& settings, const std
 
     PresentElements present = PresentElements::from(state.settings.active);
     if (!data.empty()) {
-        AnalysesData loaded;
-        if (dataIsPath) {
-            const std::filesystem::path file(data);
-            std::error_code ec;
-            if (!std::filesystem::is_regular_file(file, ec))
-                throw EInputError(
-                    "the data file " + data +
-                    (std::filesystem::is_directory(file, ec) ? " is a folder" : " does not exist"));
-            loaded = loadAnalysesFile(file, calc.tab, recorder);
-        } else {
-            std::istringstream in(data);
-            loaded = readAnalyses(in, "compositions", calc.tab, recorder);
-        }
-        if (loaded.analyses.empty()) {
-            std::string why = loaded.problem.empty() ? "" : loaded.problem + "\n";
+        const std::string name = dataIsPath ? data : "compositions";
+        const DataFileLoad loaded = dataIsPath ? loadDataFile(state, data, calc, recorder)
+                                               : loadDataText(state, data, name, calc, recorder);
+        if (!loaded.ok()) {
+            // The rows the reader refused say best what is wrong with a table.
+            std::string why;
             for (const auto& w : loaded.warnings)
                 why += w + "\n";
             for (const auto& line : recorder.parts[0].log)
                 if (line.rfind("Analysis from line", 0) == 0 || line.rfind("Line ", 0) == 0)
                     why += line + "\n";
-            throw EInputError(why + "no analysis of " + (dataIsPath ? data : "the compositions") +
-                              " can be used");
+            throw EInputError(why + loaded.error);
         }
         warnAll(loaded.warnings);
-        present = PresentElements{loaded.h2oPresent, loaded.presentTraces};
-        state.settings.active = activeElements(loaded);
-        state.options.stopFromFile = loaded.stopFromFile;
-        state.options.wholeFile = true;
-        state.analyses = std::move(loaded.analyses);
-        if (dataIsPath) state.options.dataFileName = data;
+        present = loaded.present;
     }
-    if (output) chooseOutputAt(state.options, *output);
+    if (output) chooseOutput(state.options, *output);
 
     DirectSink disk;
     RunRecord record(output ? &disk : nullptr);
     std::stop_source stop;
-    TVarnodelCalcThread dispatcher(modeOf(calc.mode), state, present, recorder, stop.get_token());
+    TVarnodelCalcThread dispatcher(calc, state, present, recorder, stop.get_token());
     dispatcher.setSink(record);
     dispatcher.setJobs(jobs);
     dispatcher.setMlaModels(run->mla.models);
@@ -316,8 +297,8 @@ PYBIND11_MODULE(_core, m) {
 
     m.def("calculations", [] {
         py::list names;
-        for (const auto& c : kCalculations)
-            names.append(c.name);
+        for (const auto& c : kPythonNames)
+            if (TVarnodelCalcThread::hasEngine(c.calculation)) names.append(c.name);
         return names;
     });
     m.def("models", &models);

@@ -11,11 +11,12 @@ columns of the result files. Settings are the TOML files of ``varnodel-cli``.
 >>> r.table[["Sample", "Temperature", "SiO2_melt", "MgO_melt"]]
 """
 
+import functools
+import json
+import math
 import os
 import tempfile
 import tomllib
-import json
-import math
 
 import pandas as pd
 
@@ -159,11 +160,11 @@ class Result:
         self.files = {name: text.decode("utf-8", "replace") for name, text in raw["files"].items()}
         self._raw = raw
 
-    @property
+    @functools.cached_property
     def table(self):
         return parse_table(self.files.get(".csv", ""))
 
-    @property
+    @functools.cached_property
     def minerals(self):
         return {name[1:-4]: parse_table(text) for name, text in self.files.items()
                 if name.endswith(".csv") and name not in (".csv", "_calc_param.csv")}

@@ -5,7 +5,7 @@
 
 #include "ModelListing.h"
 #include "RunCommand.h"
-#include "Settings.h"
+#include "io/SettingsFile.h"
 #include "models/ModelRegistry.h"
 
 namespace varnodel::cli {
@@ -69,8 +69,8 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         err << "varnodel-cli: the output could not be written\n";
         return kExitRunError;
     }
-    if (frac->parsed()) return runCalculation("Fractional", fracOptions, out, err);
-    if (mla->parsed()) return runCalculation("MLA", mlaOptions, out, err);
+    if (frac->parsed()) return runCalculation(Calculation::Fractional, fracOptions, out, err);
+    if (mla->parsed()) return runCalculation(Calculation::MLA, mlaOptions, out, err);
     return kExitOk;
 }
 

@@ -12,13 +12,14 @@
 #include <thread>
 
 #include "App.h"
-#include "Settings.h"
+#include "io/SettingsFile.h"
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
 #include "core/RunReporter.h"
 #include "io/AnalysesFile.h"
 #include "io/OutputFiles.h"
 #include "ui/CalcThread.h"
+#include "ui/RunSetup.h"
 
 namespace varnodel::cli {
 
@@ -115,16 +116,15 @@ CLI::Validator wholeNumber(double min, double max) {
         "");
 }
 
-bool sameFile(const fs::path& a, const fs::path& b) {
-    std::error_code ec;
-    return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
-}
-
-const char* tabCaption(const std::string& mode) {
-    if (mode == "Fractional") return "Crystallisation";
-    if (mode == "Reverse") return "Reverse Crystallisation";
-    if (mode == "MLA") return "Melt Liquidus Association";
-    return "Olivine MI";
+// Each line of a (possibly multi-line) error, as the program's own error lines.
+void printError(std::ostream& err, const std::string& text) {
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find('\n', start);
+        err << "varnodel-cli: " << text.substr(start, end - start) << '\n';
+        if (end == std::string::npos) return;
+        start = end + 1;
+    }
 }
 
 }  // namespace
@@ -158,7 +158,7 @@ void addRunOptions(CLI::App& command, RunOptions& o) {
         ->type_name("N");
 }
 
-int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& out,
+int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& out,
                    std::ostream& err) {
     const IgnoreBrokenPipe brokenPipe;
     RunState state;
@@ -167,54 +167,27 @@ int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& o
         const auto file = o.settings.empty() ? std::nullopt : std::optional<fs::path>(o.settings);
         for (const auto& warning : loadSettings(state, mla, file, o.overrides))
             err << "varnodel-cli: warning: " << warning << '\n';
+        // Where the results go: the folder of --output and its name without extension; a
+        // folder alone (an existing one, or a path ending in "/") takes the default name.
+        if (!o.output.empty()) chooseOutput(state.options, o.output);
     } catch (const EInputError& e) {
         err << "varnodel-cli: " << e.what() << '\n';
         return kExitUsage;
     }
 
-    // Where the results go: the folder of --output and its name without extension; a folder
-    // alone (an existing one, or a path ending in "/") takes the default name.
-    if (!o.output.empty()) {
-        const fs::path target(o.output);
-        std::error_code ec;
-        const bool folderOnly = !target.has_filename() || fs::is_directory(target, ec);
-        const fs::path folder = folderOnly                 ? target
-                                : target.has_parent_path() ? target.parent_path()
-                                                           : fs::path(".");
-        if (!fs::is_directory(folder, ec)) {
-            err << "varnodel-cli: the output folder " << folder.string()
-                << (fs::exists(folder, ec) ? " is not a folder\n" : " does not exist\n");
-            return kExitUsage;
-        }
-        if (folderOnly) {
-            state.options.outputDirectory = folder.string();
-        } else {
-            state.options.outputDirectory = target.has_parent_path() ? folder.string() : "";
-            state.options.outputName = target.stem().string();
-        }
-        if (state.options.outputName.empty()) {
-            err << "varnodel-cli: --output " << o.output << " names no file\n";
-            return kExitUsage;
-        }
-    }
-
     // Files the user gave that the run would overwrite or delete: refused before anything is
     // written. (The data file among the old results is refused by the dispatcher.)
-    const std::string base = baseName(state.options, resultSuffix(mode));
+    const std::string base = baseName(state.options, resultSuffix(calculation));
     if (!o.debugLog.empty()) {
-        const fs::path log(o.debugLog);
-        const std::string clash = sameFile(log, o.data)       ? "is the data file"
-                                  : sameFile(log, o.settings) ? "is the settings file"
-                                  : isOldResult(base, log)
-                                      ? "would be deleted as an old result of " + base + ".csv"
-                                      : "";
+        const std::string clash = overwriteClash(
+            o.debugLog, base, {{o.data, "the data file"}, {o.settings, "the settings file"}});
         if (!clash.empty()) {
             err << "varnodel-cli: --debug-log " << o.debugLog << ' ' << clash
                 << ": choose another name\n";
             return kExitUsage;
         }
     }
-    if (!o.settings.empty() && isOldResult(base, o.settings)) {
+    if (!o.settings.empty() && !overwriteClash(o.settings, base).empty()) {
         err << "varnodel-cli: the settings file " << o.settings << " would be deleted as an old "
             << "result of " << base << ".csv: choose another output name\n";
         return kExitUsage;
@@ -232,46 +205,23 @@ int runCalculation(const std::string& mode, const RunOptions& o, std::ostream& o
 
     PresentElements present = PresentElements::from(state.settings.active);
     if (!o.data.empty()) {
-        const fs::path data(o.data);
-        std::error_code ec;
-        if (!fs::exists(data, ec) || fs::is_directory(data, ec)) {
-            err << "varnodel-cli: the data file " << o.data
-                << (fs::is_directory(data, ec) ? " is a folder" : " does not exist") << '\n';
-            return kExitUsage;
-        }
-        const AnalysesData loaded = loadAnalysesFile(data, tabCaption(mode), reporter);
+        const DataFileLoad loaded = loadDataFile(state, o.data, calculation, reporter);
         for (const auto& warning : loaded.warnings)
             err << "varnodel-cli: warning: " << warning << '\n';
-        if (loaded.warningCount > loaded.warnings.size())
-            err << "varnodel-cli: warning: " << o.data << ": "
-                << loaded.warningCount - loaded.warnings.size() << " more warnings\n";
-        if (loaded.analyses.empty()) {
-            if (!loaded.problem.empty()) err << "varnodel-cli: " << loaded.problem << '\n';
-            err << "varnodel-cli: no analysis of " << o.data << " can be used\n";
+        if (!loaded.ok()) {
+            printError(err, loaded.error);
             return kExitUsage;
         }
-        present = PresentElements{loaded.h2oPresent, loaded.presentTraces};
-        state.settings.active = activeElements(loaded);
-        state.options.dataFileName = o.data;
-        state.options.stopFromFile = loaded.stopFromFile;
-        state.analyses = loaded.analyses;
-        if (o.analysis > 0) {
-            if (o.analysis > static_cast<int>(loaded.analyses.size())) {
-                err << "varnodel-cli: --analysis " << o.analysis << ": " << o.data << " holds "
-                    << loaded.analyses.size() << " usable analyses\n";
-                return kExitUsage;
-            }
-            TAssemblage chosen = loaded.analyses[static_cast<std::size_t>(o.analysis - 1)];
-            chosen.pressureBlock = state.composition.pressureBlock;
-            state.composition = chosen;
-            state.options.wholeFile = false;
-        } else {
-            state.options.wholeFile = true;
+        present = loaded.present;
+        if (o.analysis > 0 && !chooseAnalysis(state, static_cast<std::size_t>(o.analysis))) {
+            err << "varnodel-cli: --analysis " << o.analysis << ": " << o.data << " holds "
+                << state.analyses.size() << " usable analyses\n";
+            return kExitUsage;
         }
     }
 
     InterruptWatch interrupt;
-    TVarnodelCalcThread dispatcher(mode, state, present, reporter, interrupt.token());
+    TVarnodelCalcThread dispatcher(calculation, state, present, reporter, interrupt.token());
     if (!o.data.empty()) dispatcher.setDataFile(o.data);
     dispatcher.setJobs(o.jobs > 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency()));
     dispatcher.setMlaModels(mla.models);

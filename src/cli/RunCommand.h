@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Calculations.h"
+
 namespace varnodel::cli {
 
 struct RunOptions {
@@ -25,9 +27,9 @@ struct RunOptions {
 
 void addRunOptions(CLI::App& command, RunOptions& options);
 
-// Runs the calculation `mode` ("Fractional", ...). Returns the exit code: 0 when every analysis
+// Runs `calculation`. Returns the exit code: 0 when every analysis
 // ran, 1 when a run ended with an error, 2 for bad usage or input, 130 when interrupted.
-int runCalculation(const std::string& mode, const RunOptions& options, std::ostream& out,
+int runCalculation(Calculation calculation, const RunOptions& options, std::ostream& out,
                    std::ostream& err);
 
 }  // namespace varnodel::cli

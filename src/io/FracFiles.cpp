@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "core/Calculations.h"
 #include "core/Constants.h"
 #include "core/Model.h"
 #include "core/NumberFormat.h"
@@ -350,7 +351,8 @@ void FracFiles::append(const std::string& file, const std::string& line, const s
     try {
         sink_.appendLine(file, line, header);
     } catch (const std::ios_base::failure&) {
-        reporter_.message(writeErrorMessage(base_, "Fr.PrintFileForExport", sample));
+        reporter_.message(writeErrorMessage(
+            base_, std::string(calculationInfo(Calculation::Fractional).mineralWriter), sample));
         throw;
     }
 }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "core/Calculations.h"
 #include "core/Constants.h"
 #include "core/NumberFormat.h"
 #include "io/OutputFiles.h"
@@ -55,20 +56,22 @@ void MlaFiles::startingComposition(const std::string& sample, const TAnalysis& m
 
 void MlaFiles::mineralRow(const MlaMineralRow& row) {
     const std::string file = base_ + "_" + abbreviation(row.mineral) + ".csv";
-    append(file, mlaMineralFileRow(row, present_), row.sample, "PrintMineralFiles",
+    append(file, mlaMineralFileRow(row, present_), row.sample,
+           calculationInfo(Calculation::MLA).mineralWriter,
            mlaMineralHeader(row.mineral, present_));
 }
 
 void MlaFiles::resultRow(const MlaResultRow& row) {
-    append(base_ + ".csv", mlaResultsRow(row, present_), row.sample, "PrintFileForExport");
+    append(base_ + ".csv", mlaResultsRow(row, present_), row.sample,
+           calculationInfo(Calculation::MLA).resultsWriter);
 }
 
 void MlaFiles::append(const std::string& file, const std::string& line, const std::string& sample,
-                      const char* writer, const std::string& header) {
+                      std::string_view writer, const std::string& header) {
     try {
         sink_.appendLine(file, line, header);
     } catch (const std::ios_base::failure&) {
-        reporter_.message(writeErrorMessage(base_, std::string("MLA.") + writer, sample));
+        reporter_.message(writeErrorMessage(base_, std::string(writer), sample));
         throw;
     }
 }

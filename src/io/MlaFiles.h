@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/RunReporter.h"
@@ -28,7 +29,7 @@ class MlaFiles : public MlaOutput {
   private:
     // A missing file starts with `header` (when one is given).
     void append(const std::string& file, const std::string& line, const std::string& sample,
-                const char* writer, const std::string& header = {});
+                std::string_view writer, const std::string& header = {});
 
     std::string base_;
     PresentElements present_;

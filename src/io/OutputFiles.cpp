@@ -38,22 +38,28 @@ bool isOldResult(const std::string& base, const fs::path& file) {
     return fs::equivalent(folderOf(basePath), folderOf(file), ec);
 }
 
-void deleteOldResults(const std::string& base, const fs::path& keep) {
+std::vector<fs::path> resultFiles(const std::string& base) {
     const fs::path basePath(base);
     const fs::path folder = folderOf(basePath);
     const std::string stem = basePath.filename().string();
+    std::vector<fs::path> files;
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) return;  // nothing to delete; creating the table will fail
-    std::vector<fs::path> doomed;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (!namedAsResult(name, stem) || !entry.is_regular_file(ec)) continue;
-        if (!keep.empty() && fs::equivalent(entry.path(), keep, ec))
+    if (!fs::is_directory(folder, ec)) return files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (namedAsResult(entry.path().filename().string(), stem) && entry.is_regular_file(ec))
+            files.push_back(entry.path());
+    return files;
+}
+
+void deleteOldResults(const std::string& base, const fs::path& keep) {
+    // Nothing is deleted before every file has been checked against the one to keep.
+    const std::vector<fs::path> doomed = resultFiles(base);
+    std::error_code ec;
+    for (const auto& path : doomed)
+        if (!keep.empty() && fs::equivalent(path, keep, ec))
             throw EInputError("The data file " + keep.string() +
                               " would be deleted as an old result of " + base +
                               ".csv: choose another output name");
-        doomed.push_back(entry.path());
-    }
     for (const auto& path : doomed)
         fs::remove(path);  // throws when it cannot
 }

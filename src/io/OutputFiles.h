@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Parameters.h"
 #include "core/RunReporter.h"
@@ -15,7 +16,12 @@ namespace varnodel {
 // Output folder + output name + the calculation's suffix ("_FRAC", "_REV", "_MLA", "_IRL", ...).
 std::string baseName(const TOptions& options, std::string_view suffix);
 
-// Deletes every file of the base's folder named base + anything + ".csv", so that the previous
+// The result files of `base`: every regular file of the base's folder named base + anything +
+// ".csv", in the order the directory listing gives (the order the workbook export takes them).
+// Empty when the folder does not exist.
+std::vector<std::filesystem::path> resultFiles(const std::string& base);
+
+// Deletes every result file of `base` (resultFiles), so that the previous
 // run of the same calculation under the same name disappears. `keep` (the data file being read)
 // is never deleted: when it matches, nothing is deleted and EInputError names it. A file that
 // cannot be deleted throws std::filesystem::filesystem_error.

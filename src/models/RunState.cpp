@@ -27,14 +27,27 @@ void RunState::reset() {
     options = TOptions{};
 }
 
-RunSnapshot RunState::snapshot() const {
+namespace {
+
+RunSnapshot cloneOf(const ModelRegistry& registry, const RunSettings& settings,
+                    const std::array<TModel*, kPhaseCount>& slots) {
     RunSnapshot snap;
-    snap.registry = registry_->clone();
+    snap.registry = registry.clone();
     snap.registry->context() = RunContext{};
     snap.registry->context().settings = settings;
     for (std::size_t i = 0; i < kPhaseCount; ++i)
-        snap.slots[i] = snap.registry->counterpart(slots[i], *registry_);
+        snap.slots[i] = snap.registry->counterpart(slots[i], registry);
     return snap;
+}
+
+}  // namespace
+
+RunSnapshot RunState::snapshot() const {
+    return cloneOf(*registry_, settings, slots);
+}
+
+RunSnapshot RunSnapshot::clone() const {
+    return cloneOf(*registry, settings(), slots);
 }
 
 }  // namespace varnodel

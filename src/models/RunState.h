@@ -20,6 +20,9 @@ struct RunSnapshot {
 
     RunContext& context() const { return registry->context(); }
     RunSettings& settings() const { return registry->context().settings; }
+
+    // Another snapshot with the same settings and model slots, sharing nothing with this one.
+    RunSnapshot clone() const;
 };
 
 class RunState {

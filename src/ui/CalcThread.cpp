@@ -12,10 +12,10 @@
 
 namespace varnodel {
 
-TVarnodelCalcThread::TVarnodelCalcThread(std::string mode, const RunState& state,
+TVarnodelCalcThread::TVarnodelCalcThread(Calculation calculation, const RunState& state,
                                          PresentElements present, RunReporter& reporter,
                                          std::stop_token stop)
-    : mode_(std::move(mode)),
+    : calculation_(calculation),
       state_(state),
       present_(std::move(present)),
       reporter_(reporter),
@@ -25,13 +25,18 @@ TVarnodelCalcThread::TVarnodelCalcThread(std::string mode, const RunState& state
 DispatchResult TVarnodelCalcThread::execute() {
     DispatchResult result;
     try {
-        if (mode_ == "Fractional") {
-            fractional(result);
-        } else if (mode_ == "MLA") {
-            mla(result);
-        } else {
-            pendingError_ = "Unknown calculation \"" + mode_ + "\"";
-            result.notStarted = true;
+        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options};
+        switch (calculation_) {
+            case Calculation::Fractional:
+                fractional(result);
+                break;
+            case Calculation::MLA:
+                mla(result);
+                break;
+            default:
+                pendingError_ = "The calculation \"" + std::string(modeName(calculation_)) +
+                                "\" is not available yet";
+                result.notStarted = true;
         }
     } catch (const ETTerminate&) {
         result.interrupted = true;
@@ -45,6 +50,10 @@ DispatchResult TVarnodelCalcThread::execute() {
         pendingError_.clear();
     }
     return result;
+}
+
+bool TVarnodelCalcThread::hasEngine(Calculation calculation) {
+    return calculation == Calculation::Fractional || calculation == Calculation::MLA;
 }
 
 bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::string& header) {
@@ -63,24 +72,17 @@ bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::strin
     return true;
 }
 
-std::string_view resultSuffix(std::string_view mode) {
-    if (mode == "Fractional") return "_FRAC";
-    if (mode == "Reverse") return "_REV";
-    if (mode == "MLA") return "_MLA";
-    return "_IRL";
-}
-
 std::vector<TAssemblage> TVarnodelCalcThread::compositions() const {
-    if (state_.options.wholeFile && !state_.analyses.empty()) return state_.analyses;
-    return {state_.composition};
+    if (inputs_.options.wholeFile && !inputs_.analyses.empty()) return inputs_.analyses;
+    return {inputs_.composition};
 }
 
 void TVarnodelCalcThread::fractional(DispatchResult& result) {
-    const std::string base = baseName(state_.options, resultSuffix("Fractional"));
+    const std::string base = baseName(inputs_.options, resultSuffix(calculation_));
     result.baseName = base;
     PerPhase<bool> withModel{};
     for (std::size_t i = 1; i < kPhaseCount; ++i)
-        withModel[i] = state_.slots[i] != nullptr;
+        withModel[i] = inputs_.snapshot.slots[i] != nullptr;
     if (!prepareFiles(base, fracExportHeader(withModel, present_))) {
         result.notStarted = true;
         return;
@@ -89,14 +91,14 @@ void TVarnodelCalcThread::fractional(DispatchResult& result) {
     for (TAssemblage& analysis : samples) {
         // Each analysis runs on the window's pressure path; its own stop targets only when the
         // run takes them from the data file.
-        analysis.pressureBlock = state_.composition.pressureBlock;
-        analysis.hasStopBlock = analysis.hasStopBlock && state_.options.stopFromFile;
+        analysis.pressureBlock = inputs_.composition.pressureBlock;
+        analysis.hasStopBlock = analysis.hasStopBlock && inputs_.options.stopFromFile;
     }
     runBatch(
         samples,
         [this, &base](TAssemblage analysis, RunReporter& reporter, OutputSink& sink,
                       std::stop_token stop) {
-            RunSnapshot snapshot = state_.snapshot();
+            RunSnapshot snapshot = inputs_.snapshot.clone();
             FracFiles files(base, present_, reporter, sink, true);
             TFracThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
             return engine.run();
@@ -178,8 +180,7 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
         try {
             slot.sink.replay(sink());
         } catch (const std::ios_base::failure&) {
-            const std::string writer =
-                mode_ == "MLA" ? "MLA.PrintFileForExport" : "Fr.PrintFileForExport";
+            const std::string writer(calculationInfo(calculation_).resultsWriter);
             reporter_.message(writeErrorMessage(result.baseName, writer, samples[k].name));
             slot.outcome = RunOutcome::Failed;
             abort.request_stop();
@@ -195,16 +196,16 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
 }
 
 void TVarnodelCalcThread::mla(DispatchResult& result) {
-    const std::string base = baseName(state_.options, resultSuffix("MLA"));
+    const std::string base = baseName(inputs_.options, resultSuffix(calculation_));
     result.baseName = base;
-    const RunState& s = state_;
-    if (!prepareFiles(base, mlaResultsHeader(s.registry(), mlaModels_, present_))) {
+    const ModelRegistry& registry = *inputs_.snapshot.registry;
+    if (!prepareFiles(base, mlaResultsHeader(registry, mlaModels_, present_))) {
         result.notStarted = true;
         return;
     }
     try {
-        writeMlaParameterReport(base, reporter_, sink(), s.settings, s.registry(), mlaModels_,
-                                s.composition.pressureBlock.pressure);
+        writeMlaParameterReport(base, reporter_, sink(), inputs_.snapshot.settings(), registry,
+                                mlaModels_, inputs_.composition.pressureBlock.pressure);
     } catch (const std::exception&) {
         pendingError_ = "Cannot open file for export " + base +
                         ". Check if the file is open in another program.";
@@ -215,12 +216,12 @@ void TVarnodelCalcThread::mla(DispatchResult& result) {
     // (the one the parameter report names); the run state itself is never changed.
     std::vector<TAssemblage> samples = compositions();
     for (TAssemblage& analysis : samples)
-        analysis.pressureBlock = s.composition.pressureBlock;
+        analysis.pressureBlock = inputs_.composition.pressureBlock;
     runBatch(
         samples,
         [this, &base](TAssemblage analysis, RunReporter& reporter, OutputSink& sink,
                       std::stop_token stop) {
-            RunSnapshot snapshot = state_.snapshot();
+            RunSnapshot snapshot = inputs_.snapshot.clone();
             MlaFiles files(base, present_, reporter, sink);
             TMLAThread engine(snapshot, std::move(analysis), mlaModels_, files, reporter,
                               std::move(stop));

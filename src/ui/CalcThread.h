@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Calculations.h"
 #include "core/RunReporter.h"
 #include "engines/Fr.h"
 #include "engines/MLA.h"
@@ -28,15 +29,12 @@ struct DispatchResult {
     std::vector<RunOutcome> outcomes;  // of each analysis that ran, in analysis order
 };
 
-// The suffix of the result files of a calculation: "_FRAC" for "Fractional", "_REV" for
-// "Reverse", "_MLA" for "MLA", "_IRL" for the melt-inclusion calculations.
-std::string_view resultSuffix(std::string_view mode);
-
 class TVarnodelCalcThread {
   public:
-    // `mode` is "Fractional" or "MLA" (the other calculations follow). The run state is only read;
-    // each analysis runs on its own snapshot of it.
-    TVarnodelCalcThread(std::string mode, const RunState& state, PresentElements present,
+    // The forward run and the liquidus association have engines (the other calculations
+    // follow). The run state is only read, once, when execute() starts: a window may go on
+    // editing it while a batch runs, and each analysis runs on its own clone of that copy.
+    TVarnodelCalcThread(Calculation calculation, const RunState& state, PresentElements present,
                         RunReporter& reporter, std::stop_token stop = {});
 
     // The data file being read, which the deletion of old results must spare.
@@ -58,6 +56,9 @@ class TVarnodelCalcThread {
 
     DispatchResult execute();
 
+    // Whether execute() has an engine for `calculation` (the others end as not available yet).
+    static bool hasEngine(Calculation calculation);
+
   private:
     // One analysis of a batch: runs its engine, reporting to `reporter` and writing to `sink`.
     using AnalysisRun = std::function<RunOutcome(TAssemblage analysis, RunReporter& reporter,
@@ -75,8 +76,17 @@ class TVarnodelCalcThread {
     bool prepareFiles(const std::string& base, const std::string& header);
     std::vector<TAssemblage> compositions() const;
 
-    std::string mode_;
+    // What a run reads of the run state, copied when it starts.
+    struct Inputs {
+        RunSnapshot snapshot;
+        TAssemblage composition;
+        std::vector<TAssemblage> analyses;
+        TOptions options;
+    };
+
+    Calculation calculation_;
     const RunState& state_;
+    Inputs inputs_;
     PresentElements present_;
     RunReporter& reporter_;
     std::stop_token stop_;

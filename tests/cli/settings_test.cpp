@@ -1,4 +1,4 @@
-#include "Settings.h"
+#include "io/SettingsFile.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,9 +12,6 @@
 
 namespace varnodel {
 namespace {
-
-using cli::loadSettings;
-using cli::MlaChoice;
 
 // A stand-in model, so that name lookups can be tested whatever models the sets hold.
 class FakeModel : public ModelClone<FakeModel> {
@@ -157,7 +154,7 @@ TEST(CliSettingsRoundTrip, PrintedDefaultsTurnAnyStateBackIntoTheResetOne) {
     ensureExampleNames(reference);
     reference.reset();
     const MlaChoice referenceMla = MlaChoice::selectedIn(reference.registry());
-    const auto file = dir.write("defaults.toml", cli::settingsText(reference, referenceMla));
+    const auto file = dir.write("defaults.toml", settingsText(reference, referenceMla));
 
     RunState state;
     ensureExampleNames(state);
@@ -182,7 +179,7 @@ TEST(CliSettingsRoundTrip, AnyStateReadsBackAsItWasWritten) {
     ensureExampleNames(written);
     MlaChoice writtenMla;
     scramble(written, writtenMla);
-    const auto file = dir.write("state.toml", cli::settingsText(written, writtenMla));
+    const auto file = dir.write("state.toml", settingsText(written, writtenMla));
 
     RunState read;
     ensureExampleNames(read);
@@ -197,7 +194,7 @@ TEST(CliSettingsRoundTrip, AnyStateReadsBackAsItWasWritten) {
 
 TEST(CliSettingsRoundTrip, TheDefaultFileOfTheProgramLoadsIntoAFreshState) {
     test::ScratchDir dir{"varnodel_settings"};
-    const auto file = dir.write("defaults.toml", cli::defaultSettingsText());
+    const auto file = dir.write("defaults.toml", defaultSettingsText());
     RunState state;
     ensureExampleNames(state);  // only adds what the registry does not have yet
     state.reset();
@@ -215,7 +212,7 @@ TEST(CliSettingsRoundTrip, TheDefaultFileOfTheProgramLoadsIntoAFreshState) {
 TEST(CliSettingsCommand, PrintsTheDefaultSettingsFile) {
     const auto result = test::runCli("settings");
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, cli::defaultSettingsText());
+    EXPECT_EQ(result.out, defaultSettingsText());
     EXPECT_TRUE(result.err.empty()) << result.err;
 }
 
@@ -337,7 +334,7 @@ TEST_F(CliSettingsOverrides, TakeArraysAndTheLastOverrideWins) {
 TEST_F(CliSettingsOverrides, WorkWithoutAFile) {
     RunState plain;
     MlaChoice plainMla;
-    cli::applySettingOverrides(plain, plainMla, {"minerals.olivine.fractionation=40"});
+    applySettingOverrides(plain, plainMla, {"minerals.olivine.fractionation=40"});
     EXPECT_EQ(plain.settings.minerals[1].fractionation, 40.0);
     EXPECT_EQ(plain.settings.minerals[2].fractionation, 100.0);
 }
@@ -357,7 +354,7 @@ TEST_P(CliSettingsOverrideErrors, NameTheOverrideAndTheKey) {
     RunState state;
     MlaChoice mla;
     try {
-        cli::applySettingOverrides(state, mla, {GetParam().overrideText});
+        applySettingOverrides(state, mla, {GetParam().overrideText});
         FAIL() << "no error";
     } catch (const EInputError& e) {
         EXPECT_EQ(std::string(e.what()), GetParam().message);
@@ -670,7 +667,7 @@ TEST(CliSettingsClamping, StopValuesOtherThanTemperatureStayWithinPercent) {
     RunState state;
     MlaChoice mla;
     const auto warnings =
-        cli::applySettingOverrides(state, mla, {"stop.condition=fo", "stop.value=1150"});
+        applySettingOverrides(state, mla, {"stop.condition=fo", "stop.value=1150"});
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0],
               "--set stop.value=1150: stop.value: 1150 is outside 0 to 100; 100 is used");
@@ -680,7 +677,7 @@ TEST(CliSettingsClamping, StopValuesOtherThanTemperatureStayWithinPercent) {
 TEST(CliSettingsRules, CorrectionFlagsFollowTheirCoefficients) {
     RunState state;
     MlaChoice mla;
-    cli::applySettingOverrides(
+    applySettingOverrides(
         state, mla,
         {"minerals.plagioclase.h2o_correction=[121.75, 0.512]",
          "minerals.plagioclase.pressure_correction=5", "minerals.olivine.h2o_correction=[0, 0]"});
@@ -691,7 +688,7 @@ TEST(CliSettingsRules, CorrectionFlagsFollowTheirCoefficients) {
     EXPECT_TRUE(pl.pressureCorrection);
     EXPECT_EQ(pl.pressureSlope, 5.0);
     EXPECT_FALSE(state.settings.minerals[1].h2oCorrection);
-    cli::applySettingOverrides(state, mla, {"minerals.plagioclase.pressure_correction=0"});
+    applySettingOverrides(state, mla, {"minerals.plagioclase.pressure_correction=0"});
     EXPECT_FALSE(state.settings.minerals[2].pressureCorrection);
 }
 
@@ -700,16 +697,16 @@ TEST(CliSettingsRules, CorrectionFlagsFollowTheirCoefficients) {
 TEST(CliSettingsRules, H2OCorrectionPresetsByName) {
     RunState state;
     MlaChoice mla;
-    cli::applySettingOverrides(state, mla,
-                               {"minerals.plagioclase.h2o_correction=default",
-                                "minerals.clinopyroxene.h2o_correction=DEFAULT",
-                                "minerals.olivine.h2o_correction=faloon-quellmark"});
+    applySettingOverrides(state, mla,
+                          {"minerals.plagioclase.h2o_correction=default",
+                           "minerals.clinopyroxene.h2o_correction=DEFAULT",
+                           "minerals.olivine.h2o_correction=faloon-quellmark"});
     const auto& minerals = state.settings.minerals;
     EXPECT_EQ(std::make_pair(minerals[2].h2oA, minerals[2].h2oB), std::make_pair(121.75, 0.512));
     EXPECT_EQ(std::make_pair(minerals[3].h2oA, minerals[3].h2oB), std::make_pair(74.403, 0.352));
     EXPECT_EQ(std::make_pair(minerals[1].h2oA, minerals[1].h2oB), std::make_pair(74.403, 0.352));
     EXPECT_TRUE(minerals[1].h2oCorrection && minerals[2].h2oCorrection);
-    cli::applySettingOverrides(state, mla, {"minerals.plagioclase.h2o_correction=none"});
+    applySettingOverrides(state, mla, {"minerals.plagioclase.h2o_correction=none"});
     EXPECT_EQ(std::make_pair(minerals[2].h2oA, minerals[2].h2oB), std::make_pair(0.0, 0.0));
     EXPECT_FALSE(minerals[2].h2oCorrection);
 }
@@ -718,9 +715,9 @@ TEST(CliSettingsRules, TheCotecticSwitchesEveryCorrectionOff) {
     RunState state;
     MlaChoice mla;
     const auto warnings =
-        cli::applySettingOverrides(state, mla,
-                                   {"minerals.olivine.h2o_correction=[74.403, 0.352]",
-                                    "minerals.spinel.pressure_correction=4", "run.cotectic=true"});
+        applySettingOverrides(state, mla,
+                              {"minerals.olivine.h2o_correction=[74.403, 0.352]",
+                               "minerals.spinel.pressure_correction=4", "run.cotectic=true"});
     EXPECT_EQ(warnings,
               (std::vector<std::string>{
                   "--set minerals.olivine.h2o_correction=[74.403, 0.352]: "
@@ -740,7 +737,7 @@ TEST(CliSettingsRules, TheFe3BufferTakesNoShift) {
     ensureExampleNames(state);
     MlaChoice mla;
     const auto warnings =
-        cli::applySettingOverrides(state, mla, {"oxidation.buffer=fe3=0", "oxidation.shift=1.5"});
+        applySettingOverrides(state, mla, {"oxidation.buffer=fe3=0", "oxidation.shift=1.5"});
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0],
               "--set oxidation.shift=1.5: oxidation.shift: the buffer Fe3=0 takes no shift; 0 is "
@@ -752,18 +749,18 @@ TEST(CliSettingsRules, TheFe3BufferTakesNoShift) {
 TEST(CliSettingsRules, KdModesExistOnlyWhileTheKdGivesTheOlivine) {
     RunState state;
     MlaChoice mla;
-    cli::applySettingOverrides(state, mla,
-                               {"olivine_kd.use_for_composition=true", "olivine_kd.mode=toplis"});
+    applySettingOverrides(state, mla,
+                          {"olivine_kd.use_for_composition=true", "olivine_kd.mode=toplis"});
     const TParameters& p = state.settings.parameters;
     EXPECT_TRUE(p.olivineKdModelOption && p.toplisOption);
     EXPECT_FALSE(p.fixedKdOption || p.lnKdOption || p.sobolevQuellmarkOption);
 
-    auto warnings = cli::applySettingOverrides(state, mla, {"olivine_kd.mode=none"});
+    auto warnings = applySettingOverrides(state, mla, {"olivine_kd.mode=none"});
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].find("olivine_kd.mode: none chosen"), std::string::npos);
     EXPECT_TRUE(p.fixedKdOption);  // the dialog's default button
 
-    warnings = cli::applySettingOverrides(state, mla, {"olivine_kd.use_for_composition=false"});
+    warnings = applySettingOverrides(state, mla, {"olivine_kd.use_for_composition=false"});
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0],
               "--set: olivine_kd.mode: not used while "
@@ -790,7 +787,7 @@ class CliSettingsModelNames : public ::testing::Test {
         state.reset();
     }
     TModel* olivineAfter(const std::string& value) {
-        cli::applySettingOverrides(state, mla, {"models.olivine=" + value});
+        applySettingOverrides(state, mla, {"models.olivine=" + value});
         return state.slots[1];
     }
     RunState state;
@@ -816,20 +813,20 @@ TEST_F(CliSettingsModelNames, MatchDisplayOrShortNameWithOrWithoutTrailingBlanks
 TEST_F(CliSettingsModelNames, TheLiquidusAssociationDefaultsToTheSelectedModels) {
     mla = MlaChoice::selectedIn(state.registry());
     EXPECT_EQ(mla.chosen(state.registry(), Phase::Olivine), (std::vector<TModel*>{&first, &third}));
-    cli::applySettingOverrides(state, mla, {"run.step=1"});  // no [mla]: the choice stays
+    applySettingOverrides(state, mla, {"run.step=1"});  // no [mla]: the choice stays
     EXPECT_EQ(mla.models[0], (std::vector<std::size_t>{0, 2}));
 }
 
 TEST_F(CliSettingsModelNames, TheMlaTableChoosesByNameOrStar) {
-    cli::applySettingOverrides(state, mla, {"mla.olivine=[\"Third003\", \"Second, 2002\"]"});
+    applySettingOverrides(state, mla, {"mla.olivine=[\"Third003\", \"Second, 2002\"]"});
     EXPECT_EQ(mla.chosen(state.registry(), Phase::Olivine),
               (std::vector<TModel*>{&second, &third}));  // in the set's order
     for (std::size_t s = 1; s < kMineralCount; ++s)
         EXPECT_TRUE(mla.models[s].empty()) << s;  // a mineral the table leaves out: none
 
-    cli::applySettingOverrides(state, mla, {"mla.olivine=[\"First01\", \"*\"]"});
+    applySettingOverrides(state, mla, {"mla.olivine=[\"First01\", \"*\"]"});
     EXPECT_EQ(mla.models[0], (std::vector<std::size_t>{0, 1, 2}));
-    cli::applySettingOverrides(state, mla, {"mla.olivine=[]"});
+    applySettingOverrides(state, mla, {"mla.olivine=[]"});
     EXPECT_TRUE(mla.models[0].empty());
 }
 

@@ -1,10 +1,10 @@
-#include "SettingsKeys.h"
+#include "io/SettingsKeys.h"
 
 #include <cstdio>
 
 #include "core/NumberFormat.h"
 
-namespace varnodel::cli::settingsfile {
+namespace varnodel::settingsfile {
 
 std::string_view mineralKey(std::size_t m) {
     return kPhases[m].name;
@@ -134,4 +134,4 @@ std::size_t stopCondition(const TStopBlock& stop) {
     return Stop::Crystallisation;
 }
 
-}  // namespace varnodel::cli::settingsfile
+}  // namespace varnodel::settingsfile

@@ -1,4 +1,4 @@
-// The keys, names and bounds of the settings file and the texts of its values: what its reader
+// The keys and names of the settings file and the texts of its values: what its reader
 // and its writer share.
 #pragma once
 
@@ -10,30 +10,9 @@
 
 #include "core/Model.h"
 #include "core/Parameters.h"
+#include "core/SettingsRules.h"
 
-namespace varnodel::cli::settingsfile {
-
-struct Bounds {
-    double min;
-    double max;
-};
-
-// The bounds of the entry fields of the windows and dialogs; a field without bounds of its own
-// takes those of the number entry rule, 0 to 100.
-inline constexpr Bounds kEntryDefault{0.0, 100.0};
-inline constexpr Bounds kInitialPressure{0.001, 100.0};  // kbar
-inline constexpr Bounds kCalculationStep{1e-5, 25.0};    // %
-inline constexpr Bounds kTracePpm{0.0, 1e6};             // as read from data files
-inline constexpr Bounds kPressureSlope{-100.0, 100.0};   // deg/kbar
-inline constexpr Bounds kH2OA{0.0, 500.0};
-inline constexpr Bounds kH2OB{-1.0, 1.0};
-inline constexpr Bounds kLnKd{-1e9, 1e9};
-inline constexpr Bounds kOlivineEquation{-1e6, 1e6};
-inline constexpr Bounds kFixedRatio{0.001, 100.0};
-inline constexpr Bounds kBufferShift{-10.0, 10.0};  // log units
-inline constexpr Bounds kDpDt{-1000.0, 1000.0};     // bar/degree
-inline constexpr Bounds kStopTemperature{0.0, 3000.0};
-inline constexpr Bounds kOutputInterval{0.0001, 100.0};
+namespace varnodel::settingsfile {
 
 inline constexpr std::string_view kStopNames[kStopKinds] = {
     "crystallisation", "melt-mgo", "temperature", "fo", "an", "cpx", "opx", "pig"};
@@ -43,12 +22,6 @@ inline constexpr std::string_view kPressureModes[] = {"constant", "dpdt", "steps
 inline constexpr std::string_view kKdModes[] = {"none", "constant", "equation", "sobolev-quellmark",
                                                 "toplis"};
 inline constexpr std::string_view kInclusionModes[] = {"instant", "cooling-rate"};
-
-// The names the density and viscosity dialogs show, in the order of the model index.
-inline constexpr std::string_view kDensityNames[] = {"Lange, Carmichael 1987",
-                                                     "Nelson, Carmichael 1979"};
-inline constexpr std::string_view kViscosityNames[] = {"Bottinga, Weill 1972",
-                                                       "Giordano, Dingwell 2003"};
 
 struct OutputKey {
     std::string_view name;
@@ -81,19 +54,13 @@ struct InclusionKey {
 
 // The fields of "Diffusion profiles modelling" on the melt-inclusion tab, with their bounds.
 inline constexpr InclusionKey kInclusionKeys[] = {
-    {"cooling_interval", &TMeltInclusionSettings::coolingInterval, {1.0, 500.0}, "degrees C"},
-    {"inclusion_radius", &TMeltInclusionSettings::inclusionRadius, {1.0, 1000.0}, "micrometres"},
-    {"final_extent",
-     &TMeltInclusionSettings::finalExtent,
-     {1.0, 100.0},
+    {"cooling_interval", &TMeltInclusionSettings::coolingInterval, kCoolingInterval, "degrees C"},
+    {"inclusion_radius", &TMeltInclusionSettings::inclusionRadius, kInclusionRadius, "micrometres"},
+    {"final_extent", &TMeltInclusionSettings::finalExtent, kFinalExtent,
      "% of re-equilibration (instant cooling)"},
-    {"cooling_rate",
-     &TMeltInclusionSettings::coolingRate,
-     {-1000.0, 1000.0},
+    {"cooling_rate", &TMeltInclusionSettings::coolingRate, kCoolingRate,
      "degrees C per day (cooling-rate mode)"},
-    {"reheating_temperature",
-     &TMeltInclusionSettings::reheatingTemperature,
-     {100.0, 2500.0},
+    {"reheating_temperature", &TMeltInclusionSettings::reheatingTemperature, kReheatingTemperature,
      "T exp of the reheating experiment, degrees C"},
 };
 
@@ -168,4 +135,4 @@ std::string joinKey(const std::string& path, std::string_view name);
 // The condition whose flag is on (the first, should there be several), else crystallisation.
 std::size_t stopCondition(const TStopBlock& stop);
 
-}  // namespace varnodel::cli::settingsfile
+}  // namespace varnodel::settingsfile

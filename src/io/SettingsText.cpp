@@ -1,11 +1,11 @@
 // The settings file written out: every key with its value and a comment.
 #include <sstream>
 
-#include "Settings.h"
-#include "SettingsKeys.h"
 #include "core/NumberFormat.h"
+#include "io/SettingsFile.h"
+#include "io/SettingsKeys.h"
 
-namespace varnodel::cli {
+namespace varnodel {
 
 namespace {
 
@@ -267,4 +267,4 @@ std::string defaultSettingsText() {
     return settingsText(state, MlaChoice::selectedIn(state.registry()));
 }
 
-}  // namespace varnodel::cli
+}  // namespace varnodel

@@ -1,4 +1,4 @@
-#include "Settings.h"
+#include "io/SettingsFile.h"
 
 #include <toml++/toml.h>
 
@@ -9,12 +9,12 @@
 #include <initializer_list>
 #include <sstream>
 
-#include "SettingsKeys.h"
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
+#include "io/SettingsKeys.h"
 #include "models/LiquidusCorrection.h"
 
-namespace varnodel::cli {
+namespace varnodel {
 
 namespace {
 
@@ -293,8 +293,8 @@ void Reader::readMineral(const toml::table& table, const std::string& path, std:
     if (const auto* node = table.get("fractionation"))
         options.fractionation = number(*node, path + ".fractionation", kEntryDefault);
     if (const auto* node = table.get("pressure_correction")) {
-        options.pressureSlope = number(*node, path + ".pressure_correction", kPressureSlope);
-        options.pressureCorrection = options.pressureSlope != 0.0;
+        setPressureCorrection(options,
+                              number(*node, path + ".pressure_correction", kPressureSlope));
     }
     if (const auto* node = table.get("h2o_correction")) {
         const std::string key = path + ".h2o_correction";
@@ -310,18 +310,16 @@ void Reader::readMineral(const toml::table& table, const std::string& path, std:
                 fail(key, node->source(),
                      "unknown correction \"" + text(*node, key) +
                          "\" (default, faloon-quellmark, none or [A, B])");
-            options.h2oA = c.a;
-            options.h2oB = c.b;
+            setH2OCorrection(options, c.a, c.b);
         } else {
             const auto* pair = node->as_array();
             if (pair == nullptr || pair->size() != 2)
                 fail(key, node->source(),
                      "expected [A, B], \"default\", \"faloon-quellmark\" or \"none\", got " +
                          typeName(*node));
-            options.h2oA = number(*pair->get(0), key + "[0]", kH2OA);
-            options.h2oB = number(*pair->get(1), key + "[1]", kH2OB);
+            const double a = number(*pair->get(0), key + "[0]", kH2OA);
+            setH2OCorrection(options, a, number(*pair->get(1), key + "[1]", kH2OB));
         }
-        options.h2oCorrection = options.h2oA != 0.0 || options.h2oB != 0.0;
     }
     if (const auto* kd = subTable(table, path, "kd")) {
         for (auto&& [name, node] : *kd) {
@@ -568,57 +566,43 @@ void Reader::readMla(const toml::table& table, Draft& draft) {
 void Reader::reconcile(Draft& draft) {
     TParameters& p = draft.settings.parameters;
 
-    // Switching the olivine-plagioclase cotectic on switches off every pressure and H2O
-    // correction: the cotectic H2O is estimated for uncorrected liquidus temperatures.
-    if (p.cotecticOption) {
-        for (std::size_t m = 1; m < kPhaseCount; ++m) {
-            TMineralOptions& options = draft.settings.minerals[m];
-            const std::string path = "minerals." + std::string(mineralKey(m));
-            if (options.pressureCorrection || options.pressureSlope != 0.0)
-                warn(path + ".pressure_correction", regionOf(path + ".pressure_correction"),
-                     "switched off because run.cotectic is on");
-            if (options.h2oCorrection || options.h2oA != 0.0 || options.h2oB != 0.0)
-                warn(path + ".h2o_correction", regionOf(path + ".h2o_correction"),
-                     "switched off because run.cotectic is on");
-            options.pressureCorrection = false;
-            options.pressureSlope = 0.0;
-            options.h2oCorrection = false;
-            options.h2oA = 0.0;
-            options.h2oB = 0.0;
-        }
+    const CotecticEffect cotectic = applyCotecticSwitch(draft.settings);
+    for (std::size_t m = 1; m < kPhaseCount; ++m) {
+        const std::string path = "minerals." + std::string(mineralKey(m));
+        if (cotectic.pressureCleared[m])
+            warn(path + ".pressure_correction", regionOf(path + ".pressure_correction"),
+                 "switched off because run.cotectic is on");
+        if (cotectic.h2oCleared[m])
+            warn(path + ".h2o_correction", regionOf(path + ".h2o_correction"),
+                 "switched off because run.cotectic is on");
     }
 
-    // The buffer "Fe3=0" takes no shift.
-    if (lower(p.bufferModel) == "fe3=0" && p.bufferOffset != 0.0) {
+    if (dropShiftOfFe3Zero(p))
         warn("oxidation.shift", regionOf("oxidation.shift"),
              "the buffer Fe3=0 takes no shift; 0 is used");
-        p.bufferOffset = 0.0;
+
+    switch (reconcileKdModes(p)) {
+        case KdModeFix::ModesCleared:
+            warn("olivine_kd.mode", regionOf("olivine_kd.mode"),
+                 "not used while olivine_kd.use_for_composition is false");
+            break;
+        case KdModeFix::ConstantChosen:
+            warn("olivine_kd.mode", regionOf("olivine_kd.mode"),
+                 "none chosen while olivine_kd.use_for_composition is true; \"constant\" is used");
+            break;
+        case KdModeFix::None:
+            break;
     }
 
-    // The Kd choices only exist while "Use Kd for composition" is on, and then one is chosen.
-    const bool anyKdMode =
-        p.fixedKdOption || p.lnKdOption || p.sobolevQuellmarkOption || p.toplisOption;
-    if (!p.olivineKdModelOption && anyKdMode) {
-        warn("olivine_kd.mode", regionOf("olivine_kd.mode"),
-             "not used while olivine_kd.use_for_composition is false");
-        p.fixedKdOption = p.lnKdOption = p.sobolevQuellmarkOption = p.toplisOption = false;
-    } else if (p.olivineKdModelOption && !anyKdMode) {
-        warn("olivine_kd.mode", regionOf("olivine_kd.mode"),
-             "none chosen while olivine_kd.use_for_composition is true; \"constant\" is used");
-        p.fixedKdOption = true;
-    }
-
-    // Fe2/Fe3 from the olivine composition needs olivine to be the only mineral in the run.
     if (p.equationMode) {
-        std::string problem;
-        if (draft.slots[static_cast<std::size_t>(Phase::Olivine)] == nullptr)
-            problem = "models.olivine has no model";
-        for (std::size_t m = 2; m < kPhaseCount && problem.empty(); ++m)
-            if (draft.slots[m] != nullptr)
-                problem = "models." + std::string(mineralKey(m)) + " is set";
-        if (!problem.empty())
+        const std::size_t blocker = olivineEquationBlocker(draft.slots);
+        if (blocker != 0) {
+            const std::string problem =
+                blocker == 1 ? "models.olivine has no model"
+                             : "models." + std::string(mineralKey(blocker)) + " is set";
             fail("oxidation.mode", regionOf("oxidation.mode"),
                  "\"olivine\" needs olivine to be the only mineral with a model (" + problem + ")");
+        }
     }
 }
 
@@ -743,4 +727,4 @@ std::vector<std::string> applySettingOverrides(RunState& state, MlaChoice& mla,
     return load(state, mla, std::nullopt, overrides);
 }
 
-}  // namespace varnodel::cli
+}  // namespace varnodel

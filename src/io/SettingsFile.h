@@ -10,7 +10,7 @@
 
 #include "models/RunState.h"
 
-namespace varnodel::cli {
+namespace varnodel {
 
 // The models the melt liquidus association evaluates: per mineral set (olivine at [0] ...
 // magnetite at [7]) the positions of the chosen models in their set, in the set's order.
@@ -49,4 +49,4 @@ std::string settingsText(const RunState& state, const MlaChoice& mla);
 // settingsText of a freshly reset run state: the text of `varnodel-cli settings`.
 std::string defaultSettingsText();
 
-}  // namespace varnodel::cli
+}  // namespace varnodel

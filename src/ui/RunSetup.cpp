@@ -1,0 +1,112 @@
+#include "ui/RunSetup.h"
+
+#include <sstream>
+#include <system_error>
+
+#include "core/Errors.h"
+#include "io/AnalysesFile.h"
+#include "io/OutputFiles.h"
+
+namespace varnodel {
+
+namespace fs = std::filesystem;
+
+void chooseOutput(TOptions& options, const fs::path& target) {
+    std::error_code ec;
+    const bool folderOnly = !target.has_filename() || fs::is_directory(target, ec);
+    const fs::path folder = folderOnly                 ? target
+                            : target.has_parent_path() ? target.parent_path()
+                                                       : fs::path(".");
+    if (!fs::is_directory(folder, ec))
+        throw EInputError("the output folder " + folder.string() +
+                          (fs::exists(folder, ec) ? " is not a folder" : " does not exist"));
+    TOptions chosen = options;
+    if (folderOnly) {
+        chosen.outputDirectory = folder.string();
+    } else {
+        chosen.outputDirectory = target.has_parent_path() ? folder.string() : "";
+        chosen.outputName = target.stem().string();
+    }
+    if (chosen.outputName.empty())
+        throw EInputError("the output " + target.string() + " names no file");
+    options = std::move(chosen);
+}
+
+namespace {
+
+bool sameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
+}
+
+}  // namespace
+
+std::string overwriteClash(const fs::path& file, const std::string& base,
+                           std::initializer_list<std::pair<fs::path, std::string_view>> others) {
+    for (const auto& [other, role] : others)
+        if (sameFile(file, other)) return "is " + std::string(role);
+    if (isOldResult(base, file)) return "would be deleted as an old result of " + base + ".csv";
+    return {};
+}
+
+namespace {
+
+// The analyses read from `name` into the run state, or why none can be used.
+DataFileLoad useAnalyses(RunState& state, const AnalysesData& loaded, const std::string& name) {
+    DataFileLoad result;
+    result.warnings = loaded.warnings;
+    if (loaded.warningCount > loaded.warnings.size())
+        result.warnings.push_back(name + ": " +
+                                  std::to_string(loaded.warningCount - loaded.warnings.size()) +
+                                  " more warnings");
+    if (loaded.analyses.empty()) {
+        if (!loaded.problem.empty()) result.error = loaded.problem + "\n";
+        result.error += "no analysis of " + name + " can be used";
+        return result;
+    }
+    result.present = PresentElements{loaded.h2oPresent, loaded.presentTraces};
+    state.settings.active = activeElements(loaded);
+    state.options.stopFromFile = loaded.stopFromFile;
+    state.options.wholeFile = true;
+    state.analyses = loaded.analyses;
+    return result;
+}
+
+}  // namespace
+
+DataFileLoad loadDataFile(RunState& state, const fs::path& file, Calculation calculation,
+                          RunReporter& reporter) {
+    DataFileLoad result;
+    std::error_code ec;
+    if (fs::is_directory(file, ec)) {
+        result.error = "the data file " + file.string() + " is a folder";
+        return result;
+    }
+    if (!fs::exists(file, ec)) {
+        result.error = "the data file " + file.string() + " does not exist";
+        return result;
+    }
+    result =
+        useAnalyses(state, loadAnalysesFile(file, std::string(tabCaption(calculation)), reporter),
+                    file.string());
+    if (result.ok()) state.options.dataFileName = file.string();
+    return result;
+}
+
+DataFileLoad loadDataText(RunState& state, const std::string& text, const std::string& name,
+                          Calculation calculation, RunReporter& reporter) {
+    std::istringstream in(text);
+    return useAnalyses(
+        state, readAnalyses(in, name, std::string(tabCaption(calculation)), reporter), name);
+}
+
+bool chooseAnalysis(RunState& state, std::size_t position) {
+    if (position == 0 || position > state.analyses.size()) return false;
+    TAssemblage chosen = state.analyses[position - 1];
+    chosen.pressureBlock = state.composition.pressureBlock;
+    state.composition = std::move(chosen);
+    state.options.wholeFile = false;
+    return true;
+}
+
+}  // namespace varnodel
