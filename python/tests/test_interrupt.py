@@ -27,5 +27,6 @@ def test_keyboard_interrupt_stops_the_batch():
         varnodel.frac(GLASSES, long_run, jobs=2)
     assert time.monotonic() - started < 30
     timer.join()
-    assert threads() == before
+    # The engines' threads end with the run (threads other tests left may end meanwhile).
+    assert threads() <= before
     assert len(varnodel.mla(GLASSES, settings_for("mla")).table) == 7

@@ -73,3 +73,12 @@ def test_clean_columns_of_the_forward_table():
 def test_the_composition_of_the_settings_without_data():
     r = varnodel.mla(None, settings_for("mla"))
     assert list(r.table["Sample"]) == [settings_for("mla")["composition.name"]]
+
+
+def test_a_run_without_output_leaves_files_alone(tmp_path, monkeypatch):
+    monkeypatch.chdir(tmp_path)
+    old = tmp_path / "Varnodel_Output_MLA.csv"
+    old.write_text("an earlier run\n")
+    varnodel.mla(GLASSES, settings_for("mla"))
+    assert [p.name for p in tmp_path.iterdir()] == [old.name]
+    assert old.read_text() == "an earlier run\n"
