@@ -10,7 +10,7 @@ CLI := build/release/src/cli/varnodel-cli
 # Debian's interpreter: the one that has the Debian packages above, and the module is built for.
 PYTHON := $(shell [ -x /usr/bin/python3 ] && echo /usr/bin/python3 || echo python3)
 
-.PHONY: all deps build run test bench format clean
+.PHONY: all deps build run test bench fuzz format clean
 
 all: build
 
@@ -59,6 +59,11 @@ bench: deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release
 	build/release/bench/varnodel_bench $(BENCH_ARGS)
+
+# The long fuzz run: thousands of generated hostile data files through the liquidus association
+# and the forward run; pass a first seed and a count through FUZZ_ARGS, e.g. FUZZ_ARGS='1 500'.
+fuzz: build
+	build/release/bench/varnodel_fuzz $(FUZZ_ARGS)
 
 format:
 	find src tests python $$(ls -d bench 2>/dev/null) -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i

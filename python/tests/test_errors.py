@@ -74,5 +74,5 @@ def test_read_results_placeholders_quotes_and_dates(tmp_path):
 def test_models_table():
     m = varnodel.models()
     ford = m[m["name"] == "Ford et al., 1983"].iloc[0]
-    assert ford["set"] == "Olivine" and ford["short_name"].strip() == "Ford83"
+    assert ford["set"] == "Olivine" and ford["short_name"] == "Ford83"
     assert {"Olivine", "Plagioclase", "Oxygen buffer"} <= set(m["set"])

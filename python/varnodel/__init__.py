@@ -40,11 +40,13 @@ def models():
     elements; ``default`` marks the set's default model; ``available`` is False for a model a
     run cannot use.
     """
-    return pd.DataFrame(
+    frame = pd.DataFrame(
         _core.models(),
         columns=["set", "name", "short_name", "pressure", "water", "traces", "default",
                  "available"],
     )
+    frame["short_name"] = frame["short_name"].str.rstrip()  # padded to eight characters
+    return frame
 
 
 def _toml_value(value, key):
@@ -270,6 +272,17 @@ _DOCS = {
            "(settings table ``mla``) the liquidus temperature (degrees C) and the mineral's "
            "composition number (mol%), with the Olv-Plg cotectic H2O (wt%) and Olv-Cpx "
            "pressure (kbar) estimates.\n\n``table`` has one row per analysis.",
+    "rev": "Reverse crystallisation: the minerals are added back to each evolved melt, step by "
+           "step, towards a more primitive melt.\n\n``table`` has one row per printed step: the "
+           "melt composition (wt%, ppm), temperatures (degrees C), composition numbers (mol%), "
+           "pressure (kbar), the added amounts (% of the starting melt), ``Sample``.",
+    "ironloss": "Reconstruction of each melt inclusion's composition after Fe loss to its host "
+                "olivine; the compositions need ``FO_HOST`` (mol%) and ``FEO_FINAL`` (wt%).\n\n"
+                "``table`` has one row per inclusion.",
+    "profile_ic": "FeO diffusion profiles around an inclusion after instant cooling, from the "
+                  "profile's starting composition of the settings (compositions: None).",
+    "profile_cr": "FeO diffusion profiles around an inclusion at a cooling rate, from the "
+                  "profile's starting composition of the settings (compositions: None).",
 }
 
 _COMMON = """

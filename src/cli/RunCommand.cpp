@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -12,12 +13,12 @@
 #include <thread>
 
 #include "App.h"
-#include "io/SettingsFile.h"
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
 #include "core/RunReporter.h"
 #include "io/AnalysesFile.h"
 #include "io/OutputFiles.h"
+#include "io/SettingsFile.h"
 #include "ui/CalcThread.h"
 #include "ui/RunSetup.h"
 
@@ -46,21 +47,23 @@ class CliReporter : public RunReporter {
     bool quiet_;
 };
 
-// Ctrl-C asks the running analysis to stop after its current step. The handler only sets a
-// flag; a watcher passes it on to the stop source.
-volatile std::sig_atomic_t interruptRequested = 0;
-extern "C" void onInterrupt(int) {
-    interruptRequested = 1;
+// Ctrl-C, and the SIGTERM or SIGHUP of a scheduler's time limit or a closed terminal, ask the
+// running analyses to stop after their current step, so that every file ends with whole rows.
+// The handler only keeps the signal; a watcher passes it on to the stop source.
+volatile std::sig_atomic_t interruptSignal = 0;
+extern "C" void onInterrupt(int signal) {
+    interruptSignal = signal;
 }
 
 class InterruptWatch {
   public:
     InterruptWatch() {
-        interruptRequested = 0;
-        previous_ = std::signal(SIGINT, onInterrupt);
+        interruptSignal = 0;
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            previous_[i] = std::signal(kSignals[i], onInterrupt);
         watcher_ = std::jthread([this](std::stop_token done) {
             while (!done.stop_requested()) {
-                if (interruptRequested != 0) {
+                if (interruptSignal != 0) {
                     source_.request_stop();
                     return;
                 }
@@ -71,15 +74,20 @@ class InterruptWatch {
     ~InterruptWatch() {
         watcher_.request_stop();
         watcher_.join();
-        std::signal(SIGINT, previous_);
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            std::signal(kSignals[i], previous_[i]);
     }
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;
     std::stop_token token() const { return source_.get_token(); }
+    // The shell's code for a run ended by the signal: 130 for SIGINT, 143 for SIGTERM, 129 for
+    // SIGHUP.
+    int exitCode() const { return 128 + (interruptSignal != 0 ? interruptSignal : SIGINT); }
 
   private:
+    static constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
     std::stop_source source_;
-    void (*previous_)(int) = SIG_DFL;
+    std::array<void (*)(int), 3> previous_{};
     std::jthread watcher_;
 };
 
@@ -235,17 +243,25 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     if (showProgress) err << "\r\033[K" << std::flush;
     out.flush();
     if (!out) err << "varnodel-cli: warning: the main log could not be written to the output\n";
+    // A diagnostics log that was lost (a full disk, /dev/full) is lost output like any other.
+    bool debugLost = false;
+    if (debugFile.is_open()) {
+        debugFile.flush();
+        debugLost = !debugFile;
+        if (debugLost)
+            err << "varnodel-cli: the diagnostics log " << o.debugLog << " could not be written\n";
+    }
 
     if (result.interrupted) {
         err << "Calculations terminated\n";
-        return 130;
+        return interrupt.exitCode();
     }
     // The result files could not be prepared where --output (or --data) points: nothing ran.
     if (result.notStarted) return kExitUsage;
     if (!o.quiet)
         err << "varnodel-cli: results in " << result.baseName << ".csv, " << result.baseName
             << "_calc_param.csv and " << result.baseName << "_<mineral>.csv\n";
-    return result.failed > 0 ? kExitRunError : kExitOk;
+    return result.failed > 0 || debugLost ? kExitRunError : kExitOk;
 }
 
 }  // namespace varnodel::cli

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "io/RowFile.h"
 
 namespace varnodel {
 
@@ -46,7 +47,11 @@ std::vector<fs::path> resultFiles(const std::string& base) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return files;
     for (const auto& entry : fs::directory_iterator(folder))
-        if (namedAsResult(entry.path().filename().string(), stem) && entry.is_regular_file(ec))
+        // A link or special file of a result's name is listed too, so that the deletion
+        // removes it (removing a link leaves its target alone) instead of the run writing
+        // through it or blocking on it. A folder is not: creating the table there fails.
+        if (namedAsResult(entry.path().filename().string(), stem) &&
+            (!entry.is_directory(ec) || entry.is_symlink(ec)))
             files.push_back(entry.path());
     return files;
 }
@@ -65,11 +70,7 @@ void deleteOldResults(const std::string& base, const fs::path& keep) {
 }
 
 void appendLine(const fs::path& file, const std::string& line) {
-    std::ofstream out;
-    out.exceptions(std::ios::failbit | std::ios::badbit);
-    out.open(file, std::ios::app | std::ios::binary);
-    out << line << '\n';
-    out.close();
+    RowFile(file, RowFile::Mode::Append).write(line + '\n');
 }
 
 std::string writeErrorMessage(const std::string& base, const std::string& writer,

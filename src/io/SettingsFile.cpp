@@ -7,10 +7,13 @@
 #include <cstdio>
 #include <fstream>
 #include <initializer_list>
+#include <optional>
 #include <sstream>
+#include <vector>
 
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
+#include "io/InputFile.h"
 #include "io/SettingsKeys.h"
 #include "models/LiquidusCorrection.h"
 
@@ -608,22 +611,58 @@ void Reader::reconcile(Draft& draft) {
 
 // --- files and overrides ---------------------------------------------------------------------
 
+// The full key a line of a settings file defines, seen with `table` as the open table (which a
+// header line changes): "stop.value" for "value = 1" under "[stop]". Empty for other lines.
+std::string definedKey(std::string line, std::string& table) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '"') quoted = !quoted;
+        if (line[i] == '#' && !quoted) {
+            line.resize(i);
+            break;
+        }
+    }
+    std::string key;
+    const auto equals = line.find('=');
+    const bool header = line.find_first_not_of(" \t") != std::string::npos &&
+                        line[line.find_first_not_of(" \t")] == '[';
+    for (char c : header ? line : line.substr(0, equals))
+        if (c != ' ' && c != '\t' && c != '[' && c != ']') key.push_back(c);
+    if (header) return table = key;
+    if (equals == std::string::npos || key.empty()) return {};
+    return table.empty() ? key : table + "." + key;
+}
+
+// toml++ says "cannot redefine existing integer 'value'": the key without its table, and only
+// the second line. The user needs the full key and both lines.
+std::optional<std::string> duplicateKey(const std::string& text, std::size_t errorLine) {
+    std::vector<std::string> keys;
+    std::string table;
+    std::istringstream lines(text);
+    for (std::string line; keys.size() < errorLine && std::getline(lines, line);)
+        keys.push_back(definedKey(line, table));
+    if (keys.size() < errorLine || keys.back().empty()) return std::nullopt;
+    const std::string& key = keys.back();
+    for (std::size_t l = 0; l + 1 < keys.size(); ++l)
+        if (keys[l] == key || keys[l].starts_with(key + "."))
+            return key + " is defined twice, on lines " + std::to_string(l + 1) + " and " +
+                   std::to_string(errorLine);
+    return std::nullopt;
+}
+
 toml::table parseFile(const std::filesystem::path& file) {
     const std::string name = file.string();
-    std::error_code error;
-    if (std::filesystem::is_directory(file, error))
-        throw EInputError(name + ": cannot read the settings file: it is a directory");
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw EInputError(name + ": cannot read the settings file");
-    std::stringstream content;
-    content << in.rdbuf();
-    if (in.bad()) throw EInputError(name + ": cannot read the settings file");
+    const std::string content = readInputFile(file, kMaxSettingsFileSize, "the settings file");
     try {
-        return toml::parse(content.str(), name);
+        return toml::parse(content, name);
     } catch (const toml::parse_error& e) {
-        throw EInputError(name + ":" + std::to_string(e.source().begin.line) + ":" +
-                          std::to_string(e.source().begin.column) + ": " +
-                          std::string(e.description()));
+        const std::string place = name + ":" + std::to_string(e.source().begin.line) + ":" +
+                                  std::to_string(e.source().begin.column) + ": ";
+        const bool redefined = e.description().find("cannot redefine") != std::string_view::npos;
+        if (const auto twice =
+                redefined ? duplicateKey(content, e.source().begin.line) : std::nullopt)
+            throw EInputError(place + *twice);
+        throw EInputError(place + std::string(e.description()));
     }
 }
 

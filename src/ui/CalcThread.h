@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "engines/Fr.h"
 #include "engines/MLA.h"
 #include "io/CompositionText.h"
+#include "io/OutputLock.h"
 #include "io/OutputSink.h"
 #include "models/RunState.h"
 
@@ -70,10 +72,12 @@ class TVarnodelCalcThread {
                   DispatchResult& result);
     void runInParallel(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
                        DispatchResult& result);
-    OutputSink& sink() { return sink_ != nullptr ? *sink_ : disk_; }
     // Old files deleted and the export table's header written; false (with the pending error
     // text set) when that failed.
     bool prepareFiles(const std::string& base, const std::string& header);
+    // Writes an analysis's buffered rows; false (the message given) when a file failed.
+    bool writeOut(BufferedSink& rows, OutputSink& disk, const std::string& sample,
+                  DispatchResult& result);
     std::vector<TAssemblage> compositions() const;
 
     // What a run reads of the run state, copied when it starts.
@@ -93,10 +97,11 @@ class TVarnodelCalcThread {
     std::filesystem::path dataFile_;
     std::function<void(int, int, const std::string&)> onAnalysis_;
     unsigned jobs_ = 1;
-    DirectSink disk_;
     OutputSink* sink_ = nullptr;
     MlaModels mlaModels_;
     std::string pendingError_;
+    std::optional<OutputLock> lock_;  // held from the files' preparation to the run's end
+    static constexpr unsigned kLookAheadPerWorker = 4;
 };
 
 }  // namespace varnodel
