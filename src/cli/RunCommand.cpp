@@ -108,8 +108,8 @@ class IgnoreBrokenPipe {
 // More threads than this is never faster and can exhaust the process's threads.
 constexpr double kMaxJobs = 1024;
 
-// A whole number from `min` to `max` (surrounding blanks allowed), rewritten as plain digits
-// for CLI11 to convert; anything else is named in the error.
+}  // namespace
+
 CLI::Validator wholeNumber(double min, double max) {
     const std::string range = "from " + shortestGeneral(min) + " to " + shortestGeneral(max);
     return CLI::Validator(
@@ -124,7 +124,6 @@ CLI::Validator wholeNumber(double min, double max) {
         "");
 }
 
-// Each line of a (possibly multi-line) error, as the program's own error lines.
 void printError(std::ostream& err, const std::string& text) {
     std::size_t start = 0;
     while (true) {
@@ -135,7 +134,37 @@ void printError(std::ostream& err, const std::string& text) {
     }
 }
 
-}  // namespace
+void loadSettingsWithWarnings(RunState& state, MlaChoice& mla, const std::string& settings,
+                              const std::vector<std::string>& overrides, std::ostream& err) {
+    const auto file = settings.empty() ? std::nullopt : std::optional<fs::path>(settings);
+    for (const auto& warning : loadSettings(state, mla, file, overrides))
+        err << "varnodel-cli: warning: " << warning << '\n';
+}
+
+bool openDebugLog(std::ofstream& file, const std::string& path, std::ostream& err) {
+    if (path.empty()) return true;
+    file.open(path, std::ios::trunc);
+    if (!file) err << "varnodel-cli: cannot write the diagnostics log " << path << '\n';
+    return static_cast<bool>(file);
+}
+
+std::optional<PresentElements> loadData(RunState& state, const std::string& data, int analysis,
+                                        Calculation calculation, RunReporter& reporter,
+                                        std::ostream& err) {
+    const DataFileLoad loaded = loadDataFile(state, data, calculation, reporter);
+    for (const auto& warning : loaded.warnings)
+        err << "varnodel-cli: warning: " << warning << '\n';
+    if (!loaded.ok()) {
+        printError(err, loaded.error);
+        return std::nullopt;
+    }
+    if (analysis > 0 && !chooseAnalysis(state, static_cast<std::size_t>(analysis))) {
+        err << "varnodel-cli: --analysis " << analysis << ": " << data << " holds "
+            << state.analyses.size() << " usable analyses\n";
+        return std::nullopt;
+    }
+    return loaded.present;
+}
 
 void addRunOptions(CLI::App& command, RunOptions& o) {
     auto* data = command.add_option("--data", o.data, "Data file of analyses (.csv, .dat, .frac)");
@@ -172,9 +201,7 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     RunState state;
     MlaChoice mla = MlaChoice::selectedIn(state.registry());
     try {
-        const auto file = o.settings.empty() ? std::nullopt : std::optional<fs::path>(o.settings);
-        for (const auto& warning : loadSettings(state, mla, file, o.overrides))
-            err << "varnodel-cli: warning: " << warning << '\n';
+        loadSettingsWithWarnings(state, mla, o.settings, o.overrides, err);
         // Where the results go: the folder of --output and its name without extension; a
         // folder alone (an existing one, or a path ending in "/") takes the default name.
         if (!o.output.empty()) chooseOutput(state.options, o.output);
@@ -202,30 +229,14 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     }
 
     std::ofstream debugFile;
-    if (!o.debugLog.empty()) {
-        debugFile.open(o.debugLog, std::ios::trunc);
-        if (!debugFile) {
-            err << "varnodel-cli: cannot write the diagnostics log " << o.debugLog << '\n';
-            return kExitUsage;
-        }
-    }
+    if (!openDebugLog(debugFile, o.debugLog, err)) return kExitUsage;
     CliReporter reporter(out, err, debugFile.is_open() ? &debugFile : nullptr, o.quiet);
 
     PresentElements present = PresentElements::from(state.settings.active);
     if (!o.data.empty()) {
-        const DataFileLoad loaded = loadDataFile(state, o.data, calculation, reporter);
-        for (const auto& warning : loaded.warnings)
-            err << "varnodel-cli: warning: " << warning << '\n';
-        if (!loaded.ok()) {
-            printError(err, loaded.error);
-            return kExitUsage;
-        }
-        present = loaded.present;
-        if (o.analysis > 0 && !chooseAnalysis(state, static_cast<std::size_t>(o.analysis))) {
-            err << "varnodel-cli: --analysis " << o.analysis << ": " << o.data << " holds "
-                << state.analyses.size() << " usable analyses\n";
-            return kExitUsage;
-        }
+        const auto loaded = loadData(state, o.data, o.analysis, calculation, reporter, err);
+        if (!loaded) return kExitUsage;
+        present = *loaded;
     }
 
     InterruptWatch interrupt;

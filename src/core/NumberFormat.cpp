@@ -197,4 +197,14 @@ double parseBounded(std::string_view text, double min, double max) {
     return parseBoundedWithStatus(text, min, max).value;
 }
 
+std::string csvField(std::string_view text) {
+    if (text.find_first_of(",;\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string field = "\"";
+    for (char c : text) {
+        if (c == '"') field += '"';
+        field += c;
+    }
+    return field + '"';
+}
+
 }  // namespace varnodel

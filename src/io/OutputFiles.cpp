@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "core/NumberFormat.h"
 #include "io/RowFile.h"
 
 namespace varnodel {
@@ -86,7 +87,7 @@ ReportFile::ReportFile(const fs::path& file, RunReporter& reporter, OutputSink& 
 }
 
 void ReportFile::line(const std::string& text) {
-    sink_.appendLine(file_, text);
+    sink_.appendLine(file_, csvField(text));  // one field a line, for readers of the .csv
     reporter_.logLine(text);
 }
 

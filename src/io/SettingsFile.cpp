@@ -14,6 +14,7 @@
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
 #include "io/InputFile.h"
+#include "io/KdSetFile.h"
 #include "io/SettingsKeys.h"
 #include "models/LiquidusCorrection.h"
 
@@ -80,6 +81,7 @@ class Reader {
     void readOutput(const toml::table& table, Draft& draft);
     void readMeltInclusions(const toml::table& table, Draft& draft);
     void readMla(const toml::table& table, Draft& draft);
+    void readTraces(const toml::table& table, Draft& draft);
     void reconcile(Draft& draft);
 
     const ModelRegistry& registry_;
@@ -183,7 +185,7 @@ void Reader::read(const toml::table& root, Draft& draft) {
     root_ = &root;
     checkKeys(root, "",
               {"composition", "models", "minerals", "olivine_kd", "oxidation", "pressure", "run",
-               "stop", "output", "melt_inclusions", "mla"});
+               "stop", "output", "melt_inclusions", "mla", "traces"});
     if (const auto* t = subTable(root, "", "composition")) readComposition(*t, draft);
     if (const auto* t = subTable(root, "", "models")) readModels(*t, draft);
     if (const auto* t = subTable(root, "", "minerals")) readMinerals(*t, draft);
@@ -195,6 +197,8 @@ void Reader::read(const toml::table& root, Draft& draft) {
     if (const auto* t = subTable(root, "", "output")) readOutput(*t, draft);
     if (const auto* t = subTable(root, "", "melt_inclusions")) readMeltInclusions(*t, draft);
     if (const auto* t = subTable(root, "", "mla")) readMla(*t, draft);
+    // After every other key, so that the set replaces what the tables of the minerals hold.
+    if (const auto* t = subTable(root, "", "traces")) readTraces(*t, draft);
     reconcile(draft);
 }
 
@@ -566,6 +570,36 @@ void Reader::readMla(const toml::table& table, Draft& draft) {
 }
 
 // The rules by which the windows keep settings consistent with each other.
+void Reader::readTraces(const toml::table& table, Draft& draft) {
+    const std::string path = "traces";
+    checkKeys(table, path, {"kd_file"});
+    const toml::node* node = table.get("kd_file");
+    if (node == nullptr) return;
+    const std::string key = path + ".kd_file";
+    const std::string name = text(*node, key);
+    if (name.empty()) return;
+    // A name in the settings file is taken from the file's folder, one given by --set from the
+    // current folder.
+    const bool fromOverride = std::any_of(
+        overrides_.begin(), overrides_.end(),
+        [&key](const Override& o) { return key == o.key || key.starts_with(o.key + "."); });
+    std::filesystem::path file(name);
+    if (file.is_relative() && !fromOverride)
+        file = std::filesystem::path(source_).parent_path() / file;
+    // Unlike the dialog, which ignores a missing file, a run must not go on without the set
+    // its settings name.
+    KdSetLoad load;
+    try {
+        load = readKdSetFile(draft.settings, draft.slots, registry_, file);
+    } catch (const EInputError& e) {
+        fail(key, node->source(), e.what());
+    }
+    if (!load.found)
+        fail(key, node->source(), "the Kd set file " + file.string() + " does not exist");
+    for (const auto& skipped : load.skipped)
+        warn(key, node->source(), skipped + "; skipped");
+}
+
 void Reader::reconcile(Draft& draft) {
     TParameters& p = draft.settings.parameters;
 

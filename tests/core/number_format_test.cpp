@@ -148,6 +148,21 @@ struct CommaDecimal : std::numpunct<char> {
     char do_decimal_point() const override { return ','; }
 };
 
+TEST(CsvField, QuotesOnlyFieldsThatWouldSplitARow) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"VG-2 Juan de Fuca MORB glass", "VG-2 Juan de Fuca MORB glass"},
+        {" 1.2500", " 1.2500"},
+        {"", ""},
+        {"Olv-Ford et al., 1983", "\"Olv-Ford et al., 1983\""},
+        {"KL2;G", "\"KL2;G\""},
+        {"the \"old\" glass", "\"the \"\"old\"\" glass\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"cr\rlf", "\"cr\rlf\""},
+    };
+    for (const auto& [text, field] : cases)
+        EXPECT_EQ(csvField(text), field) << text;
+}
+
 TEST(NumberFormat, PointUnderACommaLocale) {
     const std::locale previous =
         std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
