@@ -16,13 +16,17 @@ CLI = pathlib.Path(varnodel.__file__).resolve().parents[2] / "src" / "cli" / "va
 
 
 def settings_for(calculation):
-    """Settings that make each calculation quick but not trivial."""
-    if calculation == "mla":
-        return varnodel.Settings.from_file(REPO / "tests/data/golden/mla_all_qfm/settings.toml")
-    s = varnodel.Settings.from_file(REPO / "examples" / "settings.toml")
-    s["stop.value"] = 6.0
-    s["run.step"] = 0.05
-    return s
+    """Settings that make each calculation quick but not trivial: the forward run's example
+    cut short, else those of the calculation's first golden run."""
+    if calculation == "frac":
+        s = varnodel.Settings.from_file(REPO / "examples" / "settings.toml")
+        s["stop.value"] = 6.0
+        s["run.step"] = 0.05
+        return s
+    cases = sorted((REPO / "tests" / "data" / "golden").glob(f"{calculation}_*/settings.toml"))
+    if not cases:
+        pytest.skip(f"no settings for {calculation}")
+    return varnodel.Settings.from_file(cases[0])
 
 
 @pytest.fixture(scope="session")
