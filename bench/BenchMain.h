@@ -8,5 +8,6 @@ void registerLiquidusBenchmarks();
 void registerForwardRunBenchmarks();
 void registerBatchBenchmarks();
 void registerMlaBenchmarks();
+void registerIronLossBenchmarks();
 
 }  // namespace varnodel::bench

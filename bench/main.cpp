@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     varnodel::bench::registerForwardRunBenchmarks();
     varnodel::bench::registerBatchBenchmarks();
     varnodel::bench::registerMlaBenchmarks();
+    varnodel::bench::registerIronLossBenchmarks();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

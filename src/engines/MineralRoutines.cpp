@@ -93,7 +93,8 @@ void MineralRoutines::splitIronOrDropOlivine(TAssemblage& assemblage, double T) 
 
 std::optional<MineralLiquidus> MineralRoutines::settleIron(std::size_t i, TAssemblage& assemblage,
                                                            double pressureBar,
-                                                           const LiquidusCorrection& correction) {
+                                                           const LiquidusCorrection& correction,
+                                                           IronSettling how) {
     if (!hasModel(i)) return std::nullopt;
     MineralLiquidus liquidus;
     // False when the mineral has no model (any more) or its model failed and it left the run.
@@ -126,11 +127,21 @@ std::optional<MineralLiquidus> MineralRoutines::settleIron(std::size_t i, TAssem
         remembered = now;
         ++cycles;
     }
+    const bool inclusion = how == IronSettling::InclusionMelt;
     if (!settled) {
         reporter_.debugLine("Could not reach the target difference between the old and");
-        reporter_.debugLine(
-            " new Fe3+ values in 100 cycles. The Fe2+/Fe3+ value is approximated for " + name(i) +
-            " during this step.");
+        reporter_.debugLine(" new Fe3+ values in 100 cycles. The Fe2+/Fe3+ value is approximated " +
+                            (inclusion ? std::string() : "for " + name(i) + " ") +
+                            "during this step.");
+        if (inclusion) reporter_.debugLine("");
+    }
+    if (inclusion) {
+        for (TAnalysis& phase : assemblage.phases) {
+            if (phase.name != kPhases[0].name) continue;
+            conv_.molesToWt(phase);
+            normalizeTotal(phase, "none", 0.0);
+            conv_.wtToMoles(phase);
+        }
     }
     if (!evaluate()) return std::nullopt;
     return liquidus;

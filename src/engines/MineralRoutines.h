@@ -88,9 +88,13 @@ class MineralRoutines {
     // `getFe2Fe3`: the mineral's liquidus and the melt's iron split, settled together (the split
     // at the corrected liquidus, in the equation mode at the model's), then the liquidus of the
     // final melt. Null when the mineral has no model or its model failed (it then left the run).
+    // The melt-inclusion calculations bring the settled melt back to 100 g before its last
+    // liquidus (IronSettling::InclusionMelt).
+    enum class IronSettling { Melt, InclusionMelt };
     std::optional<MineralLiquidus> settleIron(std::size_t mineral, TAssemblage& assemblage,
                                               double pressureBar,
-                                              const LiquidusCorrection& correction);
+                                              const LiquidusCorrection& correction,
+                                              IronSettling how = IronSettling::Melt);
 
     // The mineral in equilibrium with the melt at `liquidus`, in the molar form, its trace
     // elements by constant Kd or their model; the olivine from the chosen exchange coefficient

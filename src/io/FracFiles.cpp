@@ -85,14 +85,7 @@ void FracFiles::runHeader(const FracRunInfo& info) {
         const TMineralOptions& o = s.minerals[i];
         r.line("   The model used for " + label(i) + " is: " + info.models[i]->displayName);
         if (i == 1) {
-            std::string kd;
-            if (p.fixedKdOption) kd = "KD(Fe-Mg) = " + number(p.kdFeMg);
-            if (p.sobolevQuellmarkOption) kd = "KD(Fe-Mg) after Sobolev & Quellmark 1994;";
-            if (p.lnKdOption)
-                kd = "Ln(KD(Fe-Mg)) = " + number(p.lnKdA) + " / T + " + number(p.lnKdB) +
-                     " * P / T + " + number(p.lnKdC) + ";";
-            if (p.toplisOption) kd = "KD(Fe-Mg) after Toplis 2005;";
-            if (!kd.empty()) r.line("    Olivine composition is calculated using " + kd);
+            if (const std::string kd = olivineKdLine(p); !kd.empty()) r.line(kd);
             r.line("    Olv fractionation is: " + number(o.fractionation) + " %");
         } else {
             r.line("    " + label(i) + " fractionation is: " + fixedField(o.fractionation, 5, 2) +

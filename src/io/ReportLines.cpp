@@ -15,6 +15,17 @@ std::string pressureCorrectionLine(const std::string& mineral, const TMineralOpt
            " liquidus temperature is: " + shortestGeneral(o.pressureSlope) + " deg / kbar";
 }
 
+std::string olivineKdLine(const TParameters& p) {
+    std::string kd;
+    if (p.fixedKdOption) kd = "KD(Fe-Mg) = " + shortestGeneral(p.kdFeMg);
+    if (p.sobolevQuellmarkOption) kd = "KD(Fe-Mg) after Sobolev & Quellmark 1994;";
+    if (p.lnKdOption)
+        kd = "Ln(KD(Fe-Mg)) = " + shortestGeneral(p.lnKdA) + " / T + " + shortestGeneral(p.lnKdB) +
+             " * P / T + " + shortestGeneral(p.lnKdC) + ";";
+    if (p.toplisOption) kd = "KD(Fe-Mg) after Toplis 2005;";
+    return kd.empty() ? kd : "    Olivine composition is calculated using " + kd;
+}
+
 std::string oxidationMethodLine(const TParameters& p) {
     std::string line = "Fe2O3 in the melt is calculated using ";
     if (p.equationMode) {

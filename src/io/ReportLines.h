@@ -14,6 +14,9 @@ std::string h2oCorrectionLine(const std::string& mineral, const TMineralOptions&
 // "    The correction for the effect of pressure on <mineral> liquidus temperature is: s deg /
 // kbar"
 std::string pressureCorrectionLine(const std::string& mineral, const TMineralOptions& options);
+// "    Olivine composition is calculated using " and the chosen Fe-Mg Kd option; empty when no
+// option is on.
+std::string olivineKdLine(const TParameters& parameters);
 // "Fe2O3 in the melt is calculated using " and the oxidation mode of the run.
 std::string oxidationMethodLine(const TParameters& parameters);
 

@@ -22,6 +22,9 @@ inline constexpr std::string_view kPressureModes[] = {"constant", "dpdt", "steps
 inline constexpr std::string_view kKdModes[] = {"none", "constant", "equation", "sobolev-quellmark",
                                                 "toplis"};
 inline constexpr std::string_view kInclusionModes[] = {"instant", "cooling-rate"};
+// "Set of minor elements (Ca, Mn, Cr) in Olivine", in the order of OlivineMinorSet.
+inline constexpr std::string_view kOlivineMinorSets[] = {"none", "komatiites", "high-Ca boninites",
+                                                         "MORB or BABB"};
 
 struct OutputKey {
     std::string_view name;

@@ -14,6 +14,7 @@
 #include "core/Calculations.h"
 #include "core/RunReporter.h"
 #include "engines/Fr.h"
+#include "engines/IronLoss.h"
 #include "engines/MLA.h"
 #include "io/CompositionText.h"
 #include "io/OutputLock.h"
@@ -29,13 +30,17 @@ struct DispatchResult {
     bool notStarted = false;  // the result files could not be prepared
     std::string baseName;
     std::vector<RunOutcome> outcomes;  // of each analysis that ran, in analysis order
+    // A Fe-loss reconstruction: what its last inclusion leaves for the diffusion profiles, for
+    // the caller to apply to its run state (applyIronLossResult).
+    std::optional<IronLossResult> ironLoss;
 };
 
 class TVarnodelCalcThread {
   public:
-    // The forward run and the liquidus association have engines (the other calculations
-    // follow). The run state is only read, once, when execute() starts: a window may go on
-    // editing it while a batch runs, and each analysis runs on its own clone of that copy.
+    // The forward run, the liquidus association and the Fe-loss reconstruction have engines
+    // (the other calculations follow). The run state is only read, once, when execute() starts: a
+    // window may go on editing it while a batch runs, and each analysis runs on its own clone of
+    // that copy.
     TVarnodelCalcThread(Calculation calculation, const RunState& state, PresentElements present,
                         RunReporter& reporter, std::stop_token stop = {});
 
@@ -68,6 +73,7 @@ class TVarnodelCalcThread {
 
     void fractional(DispatchResult& result);
     void mla(DispatchResult& result);
+    void ironLoss(DispatchResult& result);
     void runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
                   DispatchResult& result);
     void runInParallel(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
