@@ -30,6 +30,8 @@ def test_cluster_run_equals_local_run(calculation, client):
     for short in local.minerals:
         pd.testing.assert_frame_equal(remote.minerals[short], local.minerals[short])
     pd.testing.assert_frame_equal(remote.outcomes, local.outcomes)
-    assert remote.parameters == local.parameters
-    if calculation != "ironloss":  # its log closes each batch with lines of the batch's own
+    # The Fe-loss report and log speak of the whole batch (an H2O warning when any inclusion
+    # holds H2O): a chunk's may differ.
+    if calculation != "ironloss":
+        assert remote.parameters == local.parameters
         assert remote.log == local.log
