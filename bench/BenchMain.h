@@ -6,6 +6,7 @@ namespace varnodel::bench {
 
 void registerLiquidusBenchmarks();
 void registerForwardRunBenchmarks();
+void registerReverseRunBenchmarks();
 void registerBatchBenchmarks();
 void registerMlaBenchmarks();
 void registerIronLossBenchmarks();

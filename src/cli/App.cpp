@@ -24,6 +24,10 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RunOptions fracOptions;
     auto* frac = app.add_subcommand("frac", "Forward fractional crystallisation");
     addRunOptions(*frac, fracOptions);
+    RunOptions revOptions;
+    auto* rev = app.add_subcommand(
+        "rev", "Reverse crystallisation: minerals added back to an evolved melt");
+    addRunOptions(*rev, revOptions);
     RunOptions mlaOptions;
     auto* mla = app.add_subcommand(
         "mla", "Melt liquidus association: liquidus and mineral of every chosen model");
@@ -84,6 +88,7 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         return kExitRunError;
     }
     if (frac->parsed()) return runCalculation(Calculation::Fractional, fracOptions, out, err);
+    if (rev->parsed()) return runCalculation(Calculation::Reverse, revOptions, out, err);
     if (mla->parsed()) return runCalculation(Calculation::MLA, mlaOptions, out, err);
     if (ironLoss->parsed()) return runCalculation(Calculation::IronLoss, ironLossOptions, out, err);
     if (exportCommand->parsed()) return runExport(exportOptions, out, err);

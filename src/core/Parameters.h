@@ -97,6 +97,11 @@ struct TParameters {
     bool operator==(const TParameters&) const = default;
 };
 
+// The conditions of "Exclude mineral", in the order of `otherSettings` and `exclusionFlags`.
+namespace Exclusion {
+enum : std::size_t { Temperature = 0, MeltMgO, Fo, Composition };
+}
+
 inline constexpr std::size_t kTraceChoiceCount = kTraceCount + 1;  // the traces and H2O
 
 struct TMineralOptions {
@@ -105,7 +110,11 @@ struct TMineralOptions {
     bool h2oCorrection = false;
     double h2oA = 0.0;  // dT = -a x H2O(wt%)^b
     double h2oB = 0.0;
+    // The limits of the reverse run's "Exclude mineral" conditions, indexed by `Exclusion`:
+    // degrees Celsius, wt% MgO of the melt, mol% Fo of olivine, mol% of the mineral's own
+    // composition number. A limit counts only while its flag is set.
     std::array<double, 4> otherSettings{1200.0, 9.0, 90.0, 90.0};
+    std::array<bool, 4> exclusionFlags{};
     double fractionation = 100.0;  // % of each step's crystals removed to the cumulate
     // Per element (traces 1-37 at 0-36, H2O at 37): "Kd", "Model" or a trace model's name.
     std::array<std::string, kTraceChoiceCount> traceChoices{};

@@ -105,20 +105,10 @@ void TFracThread::setUp() {
     }
 
     // The melt in the molar form, not-determined oxides at 0; the run computes the iron split.
-    meltIndex_ = analysis_.phases.size();
-    for (std::size_t k = 0; k < analysis_.phases.size(); ++k)
-        if (analysis_.phases[k].name == kPhases[0].name) meltIndex_ = k;
-    if (meltIndex_ == analysis_.phases.size()) {
-        snap_.context().errorText = "The analysis has no melt";
-        throw FatalError(snap_.context().errorText);
-    }
+    meltIndex_ = prepareMelt(analysis_, snap_.context());
     TAnalysis& m = meltRef();
     conv_.ppmToWt(m);
     conv_.wtToMoles(m);
-    for (std::size_t k = 0; k < kOxideCount; ++k)
-        if (m.notDetermined[k]) m.oxides[k] = 0.0;
-    m.notDetermined[Ox::Fe2O3] = false;
-    m.notDetermined[Ox::FeO] = false;
 
     computeCorrections();
     st_.lgfO2 = -1.0;
@@ -266,31 +256,15 @@ void TFracThread::updateSolubility() {
 // --- one step -------------------------------------------------------------------------------
 
 RunOutcome TFracThread::run() {
-    RunOutcome outcome = RunOutcome::Completed;
-    const std::string& sample = analysis_.name;
-    std::string& errorText = snap_.context().errorText;
-    try {
-        setUp();
-        while (!st_.stopped && !stopRequested())
-            stepOnce();
-        if (!st_.stopped && stopRequested()) outcome = RunOutcome::Interrupted;
-    } catch (const FatalError&) {
-        outcome = RunOutcome::Failed;  // the reason is in the error text, shown below
-    } catch (const ENoMineralsLeft& e) {
-        reporter_.debugLine(e.what());
-        reporter_.message("No minerals left in calculations with " + sample +
-                          ". Calculation aborted.");
-        outcome = RunOutcome::Failed;
-    } catch (...) {
-        if (!reportRunError(std::current_exception(), sample, snap_.context(), reporter_)) throw;
-        outcome = RunOutcome::Failed;
-    }
-    if (!errorText.empty()) {
-        reporter_.message(errorText + ". Analysis " + sample);
-        errorText.clear();
-        outcome = RunOutcome::Failed;
-    }
-    return outcome;
+    return runCrystallisation(
+        [this] {
+            setUp();
+            while (!st_.stopped && !stopRequested())
+                stepOnce();
+            return !st_.stopped && stopRequested() ? RunOutcome::Interrupted
+                                                   : RunOutcome::Completed;
+        },
+        analysis_.name, snap_.context(), reporter_);
 }
 
 void TFracThread::stepOnce() {

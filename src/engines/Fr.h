@@ -15,17 +15,12 @@
 #include "engines/FrPrint.h"
 #include "engines/FrState.h"
 #include "engines/MineralRoutines.h"
+#include "engines/RunErrors.h"
 #include "engines/ScaledSettings.h"
 #include "models/RunState.h"
 #include "models/TOxydationState.h"
 
 namespace varnodel {
-
-enum class RunOutcome {
-    Completed,    // reached its stop condition
-    Interrupted,  // the user asked it to stop
-    Failed,       // ended with an error, reported through the reporter
-};
 
 class TFracThread {
   public:

@@ -38,4 +38,28 @@ bool reportRunError(std::exception_ptr error, const std::string& sample, RunCont
     return true;
 }
 
+RunOutcome runCrystallisation(const std::function<RunOutcome()>& body, const std::string& sample,
+                              RunContext& context, RunReporter& reporter) {
+    RunOutcome outcome = RunOutcome::Completed;
+    try {
+        outcome = body();
+    } catch (const FatalError&) {
+        outcome = RunOutcome::Failed;  // the reason is in the error text, shown below
+    } catch (const ENoMineralsLeft& e) {
+        reporter.debugLine(e.what());
+        reporter.message("No minerals left in calculations with " + sample +
+                         ". Calculation aborted.");
+        outcome = RunOutcome::Failed;
+    } catch (...) {
+        if (!reportRunError(std::current_exception(), sample, context, reporter)) throw;
+        outcome = RunOutcome::Failed;
+    }
+    if (!context.errorText.empty()) {
+        reporter.message(context.errorText + ". Analysis " + sample);
+        context.errorText.clear();
+        outcome = RunOutcome::Failed;
+    }
+    return outcome;
+}
+
 }  // namespace varnodel

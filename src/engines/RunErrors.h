@@ -3,12 +3,25 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "core/RunContext.h"
 #include "core/RunReporter.h"
 
 namespace varnodel {
+
+enum class RunOutcome {
+    Completed,    // reached its stop condition
+    Interrupted,  // the user asked it to stop
+    Failed,       // ended with an error, reported through the reporter
+};
+
+// Runs `body` (set-up and steps of a crystallisation, forward or reverse) and ends it as every
+// crystallisation ends: a fatal error, no mineral left, an error of the numbers or of the
+// platform reported for the analysis `sample`, and a pending error text shown with it.
+RunOutcome runCrystallisation(const std::function<RunOutcome()>& body, const std::string& sample,
+                              RunContext& context, RunReporter& reporter);
 
 // Shows the message of `error` for the analysis `sample` and returns true when it is one of the
 // errors every engine reports (a number that is not finite, input/output, memory, an invalid

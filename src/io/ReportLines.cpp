@@ -41,4 +41,43 @@ std::string oxidationMethodLine(const TParameters& p) {
     return line;
 }
 
+std::string densityModelLine(const TParameters& p) {
+    return std::string("Melt density is calculated following the model of ") +
+           (p.densityModel == DensityModel::LangeCarmichael1987 ? "Lange & Carmichael 1987"
+                                                                : "Nelson & Carmichael 1979");
+}
+
+std::string viscosityModelLine(const TParameters& p) {
+    return std::string("Melt viscosity is calculated following the model of ") +
+           (p.viscosityModel == ViscosityModel::BottingaWeill1972 ? "Bottinga & Weill 1972"
+                                                                  : "Giordano & Dingwell 2003");
+}
+
+std::vector<std::string> stopTargetLines(const TStopBlock& stop) {
+    struct Target {
+        std::size_t kind;
+        const char* text;
+        const char* unit;
+    };
+    static constexpr Target kTargets[] = {
+        {Stop::Fo, "   Final Olv composition: Fo = ", " mol%"},
+        {Stop::An, "   Final Plg composition: An = ", " mol%"},
+        {Stop::Clinopyroxene, "   Final Mg# of Cpx: ", " mol%"},
+        {Stop::Orthopyroxene, "   Final Mg# of Opx: ", " mol%"},
+        {Stop::Pigeonite, "   Final Mg# of Pig: ", " mol%"},
+        {Stop::Temperature, "   Final temperature: ", "(C)"},
+        {Stop::MeltMgO, "   Final melt MgO content: ", " wt%"},
+        {Stop::Crystallisation, "   Final degree of fractionation: ", " %"},
+    };
+    std::vector<std::string> lines;
+    for (const Target& t : kTargets)
+        if (stop.flags[t.kind])
+            lines.push_back(t.text + shortestGeneral(stop.values[t.kind]) + t.unit);
+    return lines;
+}
+
+double olivineKd(double fo, const TAnalysis& melt) {
+    return (1.0 - fo) / fo * (melt.oxides[Ox::MgO] / melt.oxides[Ox::FeO]);
+}
+
 }  // namespace varnodel

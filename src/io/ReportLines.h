@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/Parameters.h"
 
@@ -19,5 +20,14 @@ std::string pressureCorrectionLine(const std::string& mineral, const TMineralOpt
 std::string olivineKdLine(const TParameters& parameters);
 // "Fe2O3 in the melt is calculated using " and the oxidation mode of the run.
 std::string oxidationMethodLine(const TParameters& parameters);
+
+// "Melt density is calculated following the model of ..." and the viscosity's.
+std::string densityModelLine(const TParameters& parameters);
+std::string viscosityModelLine(const TParameters& parameters);
+// The lines of the stop targets that are on, after "Parameters to stop calculations at:".
+std::vector<std::string> stopTargetLines(const TStopBlock& stop);
+
+// (Fe/Mg)olivine / (Fe/Mg)melt from Fo and the melt's molar FeO and MgO.
+double olivineKd(double fo, const TAnalysis& melt);
 
 }  // namespace varnodel

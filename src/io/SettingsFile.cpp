@@ -322,7 +322,8 @@ void Reader::readMinerals(const toml::table& table, Draft& draft) {
 void Reader::readMineral(const toml::table& table, const std::string& path, std::size_t m,
                          Draft& draft) {
     checkKeys(table, path,
-              {"fractionation", "pressure_correction", "h2o_correction", "kd", "traces"});
+              {"fractionation", "pressure_correction", "h2o_correction", "exclude", "exclude_when",
+               "kd", "traces"});
     TMineralOptions& options = draft.settings.minerals[m];
     if (const auto* node = table.get("fractionation"))
         options.fractionation = number(*node, path + ".fractionation", kEntryDefault);
@@ -353,6 +354,28 @@ void Reader::readMineral(const toml::table& table, const std::string& path, std:
                          typeName(*node));
             const double a = number(*pair->get(0), key + "[0]", kH2OA);
             setH2OCorrection(options, a, number(*pair->get(1), key + "[1]", kH2OB));
+        }
+    }
+    // The limits of "Exclude mineral" and the conditions that are on.
+    if (const auto* limits = subTable(table, path, "exclude")) {
+        for (auto&& [name, node] : *limits) {
+            const std::string key = path + ".exclude." + std::string(name.str());
+            const int k = indexIn(kExclusionNames, name.str());
+            if (k < 0) fail(key, name.source(), "unknown key (" + listOf(kExclusionNames) + ")");
+            options.otherSettings[static_cast<std::size_t>(k)] = number(
+                node, key, k == Exclusion::Temperature ? kExclusionTemperature : kEntryDefault);
+        }
+    }
+    if (const auto* node = table.get("exclude_when")) {
+        const std::string key = path + ".exclude_when";
+        const auto* names = node->as_array();
+        if (names == nullptr)
+            fail(key, node->source(), "expected an array, got " + typeName(*node));
+        options.exclusionFlags.fill(false);
+        for (std::size_t i = 0; i < names->size(); ++i) {
+            const int k =
+                choice(*names->get(i), key + "[" + std::to_string(i) + "]", kExclusionNames);
+            options.exclusionFlags[static_cast<std::size_t>(k)] = true;
         }
     }
     if (const auto* kd = subTable(table, path, "kd")) {

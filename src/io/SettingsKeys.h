@@ -17,6 +17,10 @@ namespace varnodel::settingsfile {
 inline constexpr std::string_view kStopNames[kStopKinds] = {
     "crystallisation", "melt-mgo", "temperature", "fo", "an", "cpx", "opx", "pig"};
 
+// The conditions of "Exclude mineral" (reverse runs), in the order of `Exclusion`.
+inline constexpr std::string_view kExclusionNames[] = {"temperature", "melt-mgo", "fo",
+                                                       "composition"};
+
 inline constexpr std::string_view kOxidationModes[] = {"buffer", "olivine", "ratio", "closed"};
 inline constexpr std::string_view kPressureModes[] = {"constant", "dpdt", "steps"};
 inline constexpr std::string_view kKdModes[] = {"none", "constant", "equation", "sobolev-quellmark",

@@ -131,6 +131,18 @@ void writeMinerals(Writer& w, const RunState& state) {
             "[" + tomlNumber(options.h2oA) + ", " + tomlNumber(options.h2oB) + "]",
             "A and B of dT = -A*H2O(wt%)^B, both 0 = off; or \"default\", \"faloon-quellmark\", "
             "\"none\"");
+        std::vector<std::pair<std::string, double>> limits;
+        std::string when;
+        for (std::size_t k = 0; k < std::size(kExclusionNames); ++k) {
+            limits.emplace_back(std::string(kExclusionNames[k]), options.otherSettings[k]);
+            if (options.exclusionFlags[k])
+                when += (when.empty() ? "" : ", ") + tomlString(kExclusionNames[k]);
+        }
+        w.value("exclude", inlineTable<double>(limits, numberText),
+                "reverse runs: limits of exclusion, degrees C, wt% MgO, mol% Fo, mol%");
+        w.value("exclude_when", "[" + when + "]",
+                "the limits that exclude the mineral once reached (not olivine; spinel is only "
+                "reported)");
         std::vector<std::pair<std::string, double>> kd;
         std::vector<std::pair<std::string, std::string>> choices;
         for (std::size_t e = 1; e <= kTraceChoiceCount; ++e) {

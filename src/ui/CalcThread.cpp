@@ -9,10 +9,12 @@
 #include "core/NumberFormat.h"
 #include "engines/Fr.h"
 #include "engines/IronLoss.h"
+#include "engines/rev.h"
 #include "io/FracFiles.h"
 #include "io/IronLossFiles.h"
 #include "io/MlaFiles.h"
 #include "io/OutputFiles.h"
+#include "io/RevFiles.h"
 
 namespace varnodel {
 
@@ -26,13 +28,22 @@ TVarnodelCalcThread::TVarnodelCalcThread(Calculation calculation, const RunState
       stop_(std::move(stop)),
       mlaModels_(mlaSelectedModels(state.registry())) {}
 
+void TVarnodelCalcThread::freezeInputs() {
+    if (!inputsFrozen_)
+        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options};
+    inputsFrozen_ = true;
+}
+
 DispatchResult TVarnodelCalcThread::execute() {
     DispatchResult result;
     try {
-        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options};
+        freezeInputs();
         switch (calculation_) {
             case Calculation::Fractional:
                 fractional(result);
+                break;
+            case Calculation::Reverse:
+                reverse(result);
                 break;
             case Calculation::MLA:
                 mla(result);
@@ -63,8 +74,8 @@ DispatchResult TVarnodelCalcThread::execute() {
 }
 
 bool TVarnodelCalcThread::hasEngine(Calculation calculation) {
-    return calculation == Calculation::Fractional || calculation == Calculation::MLA ||
-           calculation == Calculation::IronLoss;
+    return calculation == Calculation::Fractional || calculation == Calculation::Reverse ||
+           calculation == Calculation::MLA || calculation == Calculation::IronLoss;
 }
 
 bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::string& header) {
@@ -119,6 +130,36 @@ void TVarnodelCalcThread::fractional(DispatchResult& result) {
             RunSnapshot snapshot = inputs_.snapshot.clone();
             FracFiles files(base, present_, reporter, sink, true);
             TFracThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
+            return engine.run();
+        },
+        result);
+}
+
+void TVarnodelCalcThread::reverse(DispatchResult& result) {
+    const std::string base = baseName(inputs_.options, resultSuffix(calculation_));
+    result.baseName = base;
+    PerPhase<bool> withModel{};
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        withModel[i] = inputs_.snapshot.slots[i] != nullptr;
+    if (!prepareFiles(base, revResultsHeader(withModel, present_))) {
+        result.notStarted = true;
+        return;
+    }
+    // Each sample's melt in place of the current composition's, at the window's pressure path;
+    // its own stop targets when the run takes them from the file it runs through.
+    std::vector<TAssemblage> samples = compositions();
+    const bool targetsFromFile = inputs_.options.stopFromFile && inputs_.options.wholeFile;
+    for (TAssemblage& analysis : samples) {
+        analysis.pressureBlock = inputs_.composition.pressureBlock;
+        analysis.hasStopBlock = analysis.hasStopBlock && targetsFromFile;
+    }
+    runBatch(
+        samples,
+        [this, &base](TAssemblage analysis, RunReporter& reporter, OutputSink& sink,
+                      std::stop_token stop) {
+            RunSnapshot snapshot = inputs_.snapshot.clone();
+            RevFiles files(base, present_, reporter, sink, true);
+            TReverseThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
             return engine.run();
         },
         result);

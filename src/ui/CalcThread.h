@@ -37,8 +37,8 @@ struct DispatchResult {
 
 class TVarnodelCalcThread {
   public:
-    // The forward run, the liquidus association and the Fe-loss reconstruction have engines
-    // (the other calculations follow). The run state is only read, once, when execute() starts: a
+    // The forward and reverse runs, the liquidus association and the Fe-loss reconstruction have
+    // engines (the profiles follow). The run state is only read, once, when execute() starts: a
     // window may go on editing it while a batch runs, and each analysis runs on its own clone of
     // that copy.
     TVarnodelCalcThread(Calculation calculation, const RunState& state, PresentElements present,
@@ -61,6 +61,10 @@ class TVarnodelCalcThread {
     // The models the "MLA" calculation evaluates; by default those marked selected.
     void setMlaModels(MlaModels models) { mlaModels_ = std::move(models); }
 
+    // Copies the run state for the run; execute() does it when nobody did before. A window calls
+    // it on its own thread before it hands execute() to another, so that nothing reads the run
+    // state while the window may change it.
+    void freezeInputs();
     DispatchResult execute();
 
     // Whether execute() has an engine for `calculation` (the others end as not available yet).
@@ -72,6 +76,7 @@ class TVarnodelCalcThread {
                                                  OutputSink& sink, std::stop_token stop)>;
 
     void fractional(DispatchResult& result);
+    void reverse(DispatchResult& result);
     void mla(DispatchResult& result);
     void ironLoss(DispatchResult& result);
     void runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
@@ -97,6 +102,7 @@ class TVarnodelCalcThread {
     Calculation calculation_;
     const RunState& state_;
     Inputs inputs_;
+    bool inputsFrozen_ = false;
     PresentElements present_;
     RunReporter& reporter_;
     std::stop_token stop_;
