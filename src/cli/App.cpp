@@ -5,6 +5,7 @@
 
 #include "ModelListing.h"
 #include "RunCommand.h"
+#include "io/RunRecord.h"
 #include "io/SettingsFile.h"
 #include "models/ModelRegistry.h"
 
@@ -69,6 +70,7 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         err << "varnodel-cli: the output could not be written\n";
         return kExitRunError;
     }
+    fracOptions.commandLine = mlaOptions.commandLine = shellCommandLine(argc, argv);
     if (frac->parsed()) return runCalculation(Calculation::Fractional, fracOptions, out, err);
     if (mla->parsed()) return runCalculation(Calculation::MLA, mlaOptions, out, err);
     return kExitOk;

@@ -12,12 +12,14 @@
 #include <thread>
 
 #include "App.h"
-#include "io/SettingsFile.h"
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
 #include "core/RunReporter.h"
 #include "io/AnalysesFile.h"
 #include "io/OutputFiles.h"
+#include "io/RunRecord.h"
+#include "io/SettingsFile.h"
+#include "ui/BatchStatus.h"
 #include "ui/CalcThread.h"
 #include "ui/RunSetup.h"
 
@@ -127,6 +129,20 @@ void printError(std::ostream& err, const std::string& text) {
     }
 }
 
+// The run's settings record beside its result files; a record that cannot be written is
+// a warning (the results stand without it).
+void writeRunRecord(const std::string& base, const RunOptions& o, const RunState& state,
+                    const MlaChoice& mla, std::ostream& err) {
+    const std::string file = base + "_settings.toml";
+    const RunRecord record{std::string("Varnodel ") + VARNODEL_VERSION, utcNow(), o.commandLine,
+                           o.data};
+    std::ofstream out(file, std::ios::trunc);
+    out << runRecordText(record, state, mla);
+    out.close();
+    if (!out)
+        err << "varnodel-cli: warning: the settings record " << file << " could not be written\n";
+}
+
 }  // namespace
 
 void addRunOptions(CLI::App& command, RunOptions& o) {
@@ -136,6 +152,11 @@ void addRunOptions(CLI::App& command, RunOptions& o) {
         ->transform(wholeNumber(1, std::numeric_limits<int>::max()))
         ->type_name("N")
         ->needs(data);
+    command
+        .add_option("--sample", o.sample, "Run only the analysis of the data file with this name")
+        ->type_name("NAME")
+        ->needs(data)
+        ->excludes("--analysis");
     command.add_option("--settings", o.settings, "Settings file (see: varnodel-cli settings)");
     command.add_option("--set", o.overrides, "Override one setting: KEY=VALUE (repeatable)");
     command
@@ -213,6 +234,14 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
             return kExitUsage;
         }
         present = loaded.present;
+        if (!o.sample.empty()) {
+            const auto found = analysisNamed(state, o.sample);
+            if (!found.error.empty()) {
+                err << "varnodel-cli: --sample " << o.sample << ": " << found.error << '\n';
+                return kExitUsage;
+            }
+            chooseAnalysis(state, found.position);
+        }
         if (o.analysis > 0 && !chooseAnalysis(state, static_cast<std::size_t>(o.analysis))) {
             err << "varnodel-cli: --analysis " << o.analysis << ": " << o.data << " holds "
                 << state.analyses.size() << " usable analyses\n";
@@ -227,14 +256,19 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     dispatcher.setMlaModels(mla.models);
     const bool showProgress = ::isatty(STDERR_FILENO) && state.options.wholeFile;
     if (showProgress) {
-        dispatcher.onAnalysis([&err](int k, int n, const std::string& name) {
-            err << "\r[" << k << "/" << n << "] " << name << "\033[K" << std::flush;
+        const auto started = std::chrono::steady_clock::now();
+        dispatcher.onAnalysis([&err, started](int k, int n, const std::string& name) {
+            const std::chrono::duration<double> elapsed =
+                std::chrono::steady_clock::now() - started;
+            err << "\r" << progressText(k - 1, n, elapsed.count(), name) << "\033[K" << std::flush;
         });
     }
     const DispatchResult result = dispatcher.execute();
     if (showProgress) err << "\r\033[K" << std::flush;
     out.flush();
     if (!out) err << "varnodel-cli: warning: the main log could not be written to the output\n";
+    if (!result.notStarted) writeRunRecord(result.baseName, o, state, mla, err);
+    if (!result.summary.empty()) err << "varnodel-cli: " << result.summary << '\n';
 
     if (result.interrupted) {
         err << "Calculations terminated\n";

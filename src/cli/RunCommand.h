@@ -17,12 +17,14 @@ namespace varnodel::cli {
 struct RunOptions {
     std::string data;                    // analyses data file; empty: the settings' composition
     int analysis = 0;                    // 1-based analysis of the data file; 0: the whole file
+    std::string sample;                  // the analysis of the data file with this name
     std::string settings;                // settings file
     std::vector<std::string> overrides;  // --set KEY=VALUE
-    std::string output;    // "File for output...": folder and name (extension dropped)
-    std::string debugLog;  // diagnostics log file
-    bool quiet = false;    // no main log on stdout
-    unsigned jobs = 0;     // analyses run in parallel (1 to 1024); 0: one per hardware thread
+    std::string output;       // "File for output...": folder and name (extension dropped)
+    std::string debugLog;     // diagnostics log file
+    bool quiet = false;       // no main log on stdout
+    unsigned jobs = 0;        // analyses run in parallel (1 to 1024); 0: one per hardware thread
+    std::string commandLine;  // as typed, for the run's settings record
 };
 
 void addRunOptions(CLI::App& command, RunOptions& options);

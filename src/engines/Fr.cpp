@@ -269,6 +269,8 @@ RunOutcome TFracThread::run() {
     RunOutcome outcome = RunOutcome::Completed;
     const std::string& sample = analysis_.name;
     std::string& errorText = snap_.context().errorText;
+    outcome_ = AnalysisOutcome{};
+    OutcomeKind kind = OutcomeKind::StopCondition;
     try {
         setUp();
         while (!st_.stopped && !stopRequested())
@@ -276,20 +278,28 @@ RunOutcome TFracThread::run() {
         if (!st_.stopped && stopRequested()) outcome = RunOutcome::Interrupted;
     } catch (const FatalError&) {
         outcome = RunOutcome::Failed;  // the reason is in the error text, shown below
+        kind = OutcomeKind::ModelFailure;
     } catch (const ENoMineralsLeft& e) {
         reporter_.debugLine(e.what());
         reporter_.message("No minerals left in calculations with " + sample +
                           ". Calculation aborted.");
         outcome = RunOutcome::Failed;
+        kind = OutcomeKind::NoMineralsLeft;
     } catch (...) {
         if (!reportRunError(std::current_exception(), sample, snap_.context(), reporter_)) throw;
         outcome = RunOutcome::Failed;
+        kind = OutcomeKind::Error;
     }
     if (!errorText.empty()) {
         reporter_.message(errorText + ". Analysis " + sample);
         errorText.clear();
+        if (outcome != RunOutcome::Failed) kind = OutcomeKind::ModelFailure;
         outcome = RunOutcome::Failed;
     }
+    if (outcome == RunOutcome::Interrupted) kind = OutcomeKind::Interrupted;
+    outcome_.kind = kind;
+    if (kind == OutcomeKind::StopCondition) outcome_.reason = stopReason_;
+    outcome_.mineralsLeft = routines_.exits();
     return outcome;
 }
 
@@ -463,8 +473,14 @@ void TFracThread::checkStopConditions() {
         stop.flags[Stop::Orthopyroxene] && composition(Phase::Orthopyroxene),
         stop.flags[Stop::Pigeonite] && composition(Phase::Pigeonite),
     };
-    for (bool h : hit)
-        st_.stopped = st_.stopped || h;
+    static constexpr const char* kNames[] = {
+        "Fo", "temperature",       "melt MgO",          "degree of crystallisation",
+        "An", "clinopyroxene Mg#", "orthopyroxene Mg#", "pigeonite Mg#",
+    };
+    for (std::size_t k = 0; k < std::size(hit); ++k) {
+        if (hit[k] && !st_.stopped) stopReason_ = std::string("stop condition: ") + kNames[k];
+        st_.stopped = st_.stopped || hit[k];
+    }
 }
 
 void TFracThread::findPeritectic() {
@@ -748,6 +764,7 @@ void TFracThread::printStep(bool finalStep) {
         if (total > 0.0 && total == totalAtLastPrint_[i]) st_.activeSincePrint[i] = false;
     }
     output_.printedStep(info_, st_, melt(), pressure_.pressure(), finalStep);
+    ++outcome_.printedSteps;
     st_.printThisStep = false;
     for (std::size_t i = 1; i < kPhaseCount; ++i)
         totalAtLastPrint_[i] = st_.crystalsInMagma[i] + st_.crystalsInCumulate[i];

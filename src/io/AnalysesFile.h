@@ -14,6 +14,7 @@ namespace varnodel {
 
 struct AnalysesData {
     std::vector<TAssemblage> analyses;  // each with one phase "melt", in wt% and ppm
+    std::vector<RejectedRow> rejected;  // the data rows not read as analyses, in line order
     bool h2oPresent = false;
     std::vector<std::size_t> presentTraces;  // trace indices 1-37, in the order of the header
     char separator = '\0';

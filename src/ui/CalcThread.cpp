@@ -9,6 +9,7 @@
 #include "io/FracFiles.h"
 #include "io/MlaFiles.h"
 #include "io/OutputFiles.h"
+#include "ui/BatchStatus.h"
 
 namespace varnodel {
 
@@ -25,7 +26,8 @@ TVarnodelCalcThread::TVarnodelCalcThread(Calculation calculation, const RunState
 DispatchResult TVarnodelCalcThread::execute() {
     DispatchResult result;
     try {
-        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options};
+        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options,
+                         state_.rejectedRows};
         switch (calculation_) {
             case Calculation::Fractional:
                 fractional(result);
@@ -49,7 +51,27 @@ DispatchResult TVarnodelCalcThread::execute() {
         reporter_.message(pendingError_);
         pendingError_.clear();
     }
+    reportBatch(result);
     return result;
+}
+
+void TVarnodelCalcThread::reportBatch(DispatchResult& result) {
+    if (!inputs_.options.wholeFile || inputs_.analyses.empty() || result.notStarted ||
+        result.baseName.empty())
+        return;
+    result.statuses = batchStatuses(batch_, ran_, inputs_.rejectedRows,
+                                    result.interrupted ? "not run: the batch was interrupted"
+                                                       : "not run: the batch ended before it");
+    result.summary = batchSummary(result.statuses);
+    const std::string file = result.baseName + "_status.csv";
+    try {
+        writeStatusFile(file, result.statuses);
+    } catch (const std::exception&) {
+        reporter_.message("Cannot open file for export " + file +
+                          ". Check if the file is open in another program.");
+        ++result.failed;
+    }
+    reporter_.logLine(result.summary);
 }
 
 bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::string& header) {
@@ -96,13 +118,16 @@ void TVarnodelCalcThread::fractional(DispatchResult& result) {
             RunSnapshot snapshot = inputs_.snapshot.clone();
             FracFiles files(base, present_, reporter, sink, true);
             TFracThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
-            return engine.run();
+            engine.run();
+            return engine.outcome();
         },
         result);
 }
 
 void TVarnodelCalcThread::runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
                                    DispatchResult& result) {
+    batch_ = samples;
+    ran_.clear();
     if (jobs_ > 1 && samples.size() > 1) {
         runInParallel(samples, run, result);
         return;
@@ -111,9 +136,12 @@ void TVarnodelCalcThread::runBatch(const std::vector<TAssemblage>& samples, cons
     for (std::size_t k = 0; k < samples.size(); ++k) {
         if (onAnalysis_)
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
-        const RunOutcome outcome = run(samples[k], reporter_, disk, stop_);
+        ran_.push_back(runNamed(
+            samples[k],
+            [&](RunReporter& reporter) { return run(samples[k], reporter, disk, stop_); },
+            reporter_));
         ++result.analyses;
-        if (outcome == RunOutcome::Failed) ++result.failed;
+        if (ran_.back().outcome.failed()) ++result.failed;
         if (stop_.stop_requested()) throw ETTerminate();
     }
 }
@@ -123,7 +151,7 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
     struct Slot {
         BufferedReporter reporter;
         BufferedSink sink;
-        RunOutcome outcome = RunOutcome::Completed;
+        AnalysisStatus status;
         bool ran = false;
         bool done = false;
     };
@@ -146,7 +174,12 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
             if (k >= slots.size()) break;
             Slot& slot = slots[k];
             if (!abort.stop_requested()) {
-                slot.outcome = run(samples[k], slot.reporter, slot.sink, abort.get_token());
+                slot.status = runNamed(
+                    samples[k],
+                    [&](RunReporter& reporter) {
+                        return run(samples[k], reporter, slot.sink, abort.get_token());
+                    },
+                    slot.reporter);
                 slot.ran = true;
             }
             std::lock_guard lock(mutex);
@@ -177,12 +210,15 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
             slot.sink.replay(disk);
         } catch (const std::ios_base::failure&) {
             const std::string writer(calculationInfo(calculation_).resultsWriter);
-            reporter_.message(writeErrorMessage(result.baseName, writer, samples[k].name));
-            slot.outcome = RunOutcome::Failed;
+            const std::string text = writeErrorMessage(result.baseName, writer, samples[k].name);
+            reporter_.message(text);
+            slot.status.outcome.kind = OutcomeKind::Error;
+            slot.status.outcome.reason = text;
             abort.request_stop();
         }
         ++result.analyses;
-        if (slot.outcome == RunOutcome::Failed) ++result.failed;
+        ran_.push_back(slot.status);
+        if (slot.status.outcome.failed()) ++result.failed;
         if (abort.stop_requested() && !stop_.stop_requested()) break;
     }
     abort.request_stop();
@@ -220,7 +256,8 @@ void TVarnodelCalcThread::mla(DispatchResult& result) {
             MlaFiles files(base, present_, reporter, sink);
             TMLAThread engine(snapshot, std::move(analysis), mlaModels_, files, reporter,
                               std::move(stop));
-            return engine.run();
+            engine.run();
+            return engine.outcome();
         },
         result);
 }

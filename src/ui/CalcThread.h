@@ -15,6 +15,7 @@
 #include "engines/MLA.h"
 #include "io/CompositionText.h"
 #include "io/OutputSink.h"
+#include "io/StatusFile.h"
 #include "models/RunState.h"
 
 namespace varnodel {
@@ -25,6 +26,10 @@ struct DispatchResult {
     bool interrupted = false;
     bool notStarted = false;  // the result files could not be prepared
     std::string baseName;
+    // A batch (the whole data file): one status per analysis of the file, in line order, and
+    // the summary line ("489 completed, 6 ended early, 5 rows rejected"); empty otherwise.
+    std::vector<AnalysisStatus> statuses;
+    std::string summary;
 };
 
 class TVarnodelCalcThread {
@@ -52,8 +57,8 @@ class TVarnodelCalcThread {
 
   private:
     // One analysis of a batch: runs its engine, reporting to `reporter` and writing to `sink`.
-    using AnalysisRun = std::function<RunOutcome(TAssemblage analysis, RunReporter& reporter,
-                                                 OutputSink& sink, std::stop_token stop)>;
+    using AnalysisRun = std::function<AnalysisOutcome(TAssemblage analysis, RunReporter& reporter,
+                                                      OutputSink& sink, std::stop_token stop)>;
 
     void fractional(DispatchResult& result);
     void mla(DispatchResult& result);
@@ -65,6 +70,8 @@ class TVarnodelCalcThread {
     // text set) when that failed.
     bool prepareFiles(const std::string& base, const std::string& header);
     std::vector<TAssemblage> compositions() const;
+    // The status file and the summary of a batch, on every way a batch ends.
+    void reportBatch(DispatchResult& result);
 
     // What a run reads of the run state, copied when it starts.
     struct Inputs {
@@ -72,6 +79,7 @@ class TVarnodelCalcThread {
         TAssemblage composition;
         std::vector<TAssemblage> analyses;
         TOptions options;
+        std::vector<RejectedRow> rejectedRows;
     };
 
     Calculation calculation_;
@@ -85,6 +93,8 @@ class TVarnodelCalcThread {
     unsigned jobs_ = 1;
     MlaModels mlaModels_;
     std::string pendingError_;
+    std::vector<TAssemblage> batch_;   // the analyses of the running batch
+    std::vector<AnalysisStatus> ran_;  // of those, the ones that ran, in order
 };
 
 }  // namespace varnodel

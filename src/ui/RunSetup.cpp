@@ -78,6 +78,7 @@ DataFileLoad loadDataFile(RunState& state, const fs::path& file, Calculation cal
     state.options.stopFromFile = loaded.stopFromFile;
     state.options.wholeFile = true;
     state.analyses = loaded.analyses;
+    state.rejectedRows = loaded.rejected;
     return result;
 }
 
@@ -88,6 +89,22 @@ bool chooseAnalysis(RunState& state, std::size_t position) {
     state.composition = std::move(chosen);
     state.options.wholeFile = false;
     return true;
+}
+
+AnalysisLookup analysisNamed(const RunState& state, const std::string& name) {
+    AnalysisLookup found;
+    std::string lines;
+    int count = 0;
+    for (std::size_t k = 0; k < state.analyses.size(); ++k) {
+        if (state.analyses[k].name != name) continue;
+        if (count++ == 0) found.position = k + 1;
+        lines += (lines.empty() ? "" : ", ") + std::to_string(state.analyses[k].line);
+    }
+    if (count == 0) found.error = "no analysis of the data file has this name";
+    if (count > 1)
+        found.error = std::to_string(count) + " analyses have this name (lines " + lines + ")";
+    if (!found.error.empty()) found.position = 0;
+    return found;
 }
 
 }  // namespace varnodel

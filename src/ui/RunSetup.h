@@ -50,4 +50,12 @@ DataFileLoad loadDataFile(RunState& state, const std::filesystem::path& file,
 // holds fewer analyses.
 bool chooseAnalysis(RunState& state, std::size_t position);
 
+// The position (1-based) of the loaded analysis named `name`; when none or several have that
+// name, `error` says so (naming the lines of the several).
+struct AnalysisLookup {
+    std::size_t position = 0;
+    std::string error;
+};
+AnalysisLookup analysisNamed(const RunState& state, const std::string& name);
+
 }  // namespace varnodel
