@@ -143,6 +143,27 @@ void writeRunRecord(const std::string& base, const RunOptions& o, const RunState
         err << "varnodel-cli: warning: the settings record " << file << " could not be written\n";
 }
 
+// What --output names before the dispatcher takes it: a name whose extension the program does
+// not write (a workbook, say) is refused, and a folder that does not exist is created. Returns
+// the refusal, or empty.
+std::string prepareOutput(const std::string& output, std::ostream& err) {
+    const fs::path target(output);
+    std::error_code ec;
+    const bool folderOnly = output.back() == '/' || fs::is_directory(target, ec);
+    const std::string extension = folderOnly ? "" : target.extension().string();
+    if (!extension.empty() && extension != ".csv" && extension != ".txt")
+        return "--output " + output + ": the program writes comma-separated text files named " +
+               "from " + target.stem().string() + "; give a name without " + extension +
+               " and make a workbook of them with varnodel-cli export";
+    const fs::path folder = folderOnly ? target : target.parent_path();
+    if (!folder.empty() && !fs::exists(folder, ec)) {
+        if (!fs::create_directories(folder, ec))
+            return "the output folder " + folder.string() + " cannot be created: " + ec.message();
+        err << "varnodel-cli: created the output folder " << folder.string() << '\n';
+    }
+    return {};
+}
+
 }  // namespace
 
 void addRunOptions(CLI::App& command, RunOptions& o) {
@@ -190,7 +211,13 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
             err << "varnodel-cli: warning: " << warning << '\n';
         // Where the results go: the folder of --output and its name without extension; a
         // folder alone (an existing one, or a path ending in "/") takes the default name.
-        if (!o.output.empty()) chooseOutput(state.options, o.output);
+        if (!o.output.empty()) {
+            if (const std::string refusal = prepareOutput(o.output, err); !refusal.empty()) {
+                err << "varnodel-cli: " << refusal << '\n';
+                return kExitUsage;
+            }
+            chooseOutput(state.options, o.output);
+        }
     } catch (const EInputError& e) {
         err << "varnodel-cli: " << e.what() << '\n';
         return kExitUsage;

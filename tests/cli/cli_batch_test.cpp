@@ -110,10 +110,19 @@ TEST_F(CliBatch, SettingsRecordRepeatsTheRun) {
             << suffix;
 }
 
-TEST_F(CliBatch, SampleChoosesTheAnalysisByName) {
-    const auto one = runCli(
-        "frac --settings settings.toml --data batch.csv --sample KL2-G --output s --quiet",
+TEST_F(CliBatch, AMissingOutputFolderIsCreated) {
+    const auto result = runCli(
+        "frac --settings settings.toml --data batch.csv --analysis 1 --output new/sub/x --quiet",
         dir_.string());
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "varnodel-cli: created the output folder new/sub\n");
+    EXPECT_TRUE(fs::exists(dir_ / "new/sub/x_FRAC.csv"));
+}
+
+TEST_F(CliBatch, SampleChoosesTheAnalysisByName) {
+    const auto one =
+        runCli("frac --settings settings.toml --data batch.csv --sample KL2-G --output s --quiet",
+               dir_.string());
     ASSERT_EQ(one.exitCode, 0) << one.err;
     const std::string table = scratch_.read("s_FRAC.csv");
     EXPECT_NE(table.find(",KL2-G,"), std::string::npos);

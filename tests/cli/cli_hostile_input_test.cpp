@@ -261,10 +261,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "--analysis 3: glasses.csv holds 2 usable analyses"},
         OptionCase{"--analysis 1", "--analysis requires --data"},
         OptionCase{"--data glasses.csv --output ''", "--output: an empty path names no file"},
-        OptionCase{"--data glasses.csv --output nowhere/x",
-                   "the output folder nowhere does not exist"},
-        OptionCase{"--data glasses.csv --output nowhere/",
-                   "the output folder nowhere/ does not exist"},
+        OptionCase{"--data glasses.csv --output r.xlsx",
+                   "--output r.xlsx: the program writes comma-separated text files named from "
+                   "r; give a name without .xlsx and make a workbook of them with varnodel-cli "
+                   "export"},
         OptionCase{"--data glasses.csv --output glasses.csv/x",
                    "the output folder glasses.csv is not a folder"},
         OptionCase{"--data glasses.csv --debug-log glasses.csv",
