@@ -613,6 +613,19 @@ void Reader::reconcile(Draft& draft) {
                  "switched off because run.cotectic is on");
     }
 
+    // A model with the W flag has the melt's H2O in its liquidus already: a correction on top
+    // of it counts the H2O twice. Allowed (a user may want it), but never unnoticed.
+    for (std::size_t m = 1; m < kPhaseCount; ++m) {
+        const TModel* model = draft.slots[m];
+        if (model == nullptr || !model->usesWater || !draft.settings.minerals[m].h2oCorrection)
+            continue;
+        const std::string key = "minerals." + std::string(mineralKey(m)) + ".h2o_correction";
+        warn(key, regionOf(key),
+             model->displayName +
+                 " accounts for H2O itself (W in varnodel-cli models); the correction lowers "
+                 "its liquidus a second time");
+    }
+
     // "Model" takes a trace from the mineral's own model: one that does not compute it would
     // give the mineral none of it (and the melt all of it), a wrong result that looks right.
     for (std::size_t m = 1; m < kPhaseCount; ++m) {

@@ -751,6 +751,20 @@ TEST(CliSettingsRules, TheFe3BufferTakesNoShift) {
     EXPECT_EQ(state.settings.parameters.bufferOffset, 0.0);
 }
 
+TEST(CliSettingsRules, AnH2OCorrectionOnAModelWithH2OIsWarned) {
+    RunState state;
+    MlaChoice mla;
+    const auto warnings = applySettingOverrides(
+        state, mla, {"models.olivine=Put05cd", "minerals.olivine.h2o_correction=default"});
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].ends_with(
+        "minerals.olivine.h2o_correction: Putirka, 2005 (C-D) accounts for H2O itself (W in "
+        "varnodel-cli models); the correction lowers its liquidus a second time"))
+        << warnings[0];
+    EXPECT_TRUE(
+        applySettingOverrides(state, mla, {"models.olivine=Ford83", "run.step=0.5"}).empty());
+}
+
 TEST(CliSettingsRules, BuffersGoByTheirUsualAbbreviations) {
     const std::pair<const char*, const char*> cases[] = {
         {"NNO", "Ni-NiO"}, {"fmq", "QFM"},    {"QFM", "QFM"},  {"IW", "Fe-W"},       {"HM", "MH"},
