@@ -272,6 +272,14 @@ AnalysesData readAnalyses(std::istream& in, const std::string& fileName,
                 data.presentTraces.push_back(index);
         }
     }
+    for (std::size_t slot : {kTemperatureSlot, kPressureSlot, kLgfO2Slot})
+        if (columns[slot] > 0)
+            data.conditionColumns.push_back(
+                columnNames[static_cast<std::size_t>(columns[slot] - 1)]);
+    for (std::size_t slot : {kHostFoSlot, kRockFeOSlot})
+        if (columns[slot] > 0)
+            data.inclusionColumns.push_back(
+                columnNames[static_cast<std::size_t>(columns[slot] - 1)]);
     if (columns[kNameSlot] == 0) {
         columns[kNameSlot] = static_cast<int>(headerFields.size());
         if (!unread.empty() && unread.back() == headerFields.size()) unread.pop_back();

@@ -67,6 +67,21 @@ DataFileLoad loadDataFile(RunState& state, const fs::path& file, Calculation cal
         result.warnings.push_back(file.string() + ": " +
                                   std::to_string(loaded.warningCount - loaded.warnings.size()) +
                                   " more warnings");
+    // Columns read but not used by this calculation would otherwise look like they took part.
+    const bool inclusions = calculation == Calculation::IronLoss ||
+                            calculation == Calculation::ProfileIC ||
+                            calculation == Calculation::ProfileCR;
+    std::vector<std::string> unused = loaded.conditionColumns;
+    if (!inclusions)
+        unused.insert(unused.end(), loaded.inclusionColumns.begin(), loaded.inclusionColumns.end());
+    if (!unused.empty() && !inclusions) {
+        std::string list;
+        for (const auto& name : unused)
+            list += (list.empty() ? "" : ", ") + name;
+        result.warnings.push_back(file.string() + ": column" + (unused.size() > 1 ? "s " : " ") +
+                                  list + " not used by " + std::string(tabCaption(calculation)) +
+                                  " (the settings give its pressure and conditions)");
+    }
     if (loaded.analyses.empty()) {
         if (!loaded.problem.empty()) result.error = loaded.problem + "\n";
         result.error += "no analysis of " + file.string() + " can be used";

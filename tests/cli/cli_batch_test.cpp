@@ -119,6 +119,20 @@ TEST_F(CliBatch, AMissingOutputFolderIsCreated) {
     EXPECT_TRUE(fs::exists(dir_ / "new/sub/x_FRAC.csv"));
 }
 
+TEST_F(CliBatch, ColumnsTheCalculationDoesNotUseAreWarnedOnce) {
+    scratch_.write("conditions.csv",
+                   "Name,SiO2,TiO2,Al2O3,FeOt,MnO,MgO,CaO,Na2O,K2O,P2O5,Cr2O3,P KBAR,FO_HOST\n"
+                   "VG-2,50.81,1.85,14.06,11.84,0.22,6.71,11.12,2.62,0.19,0.20,0,2,88\n"
+                   "KL2-G,50.3,2.56,13.3,10.7,0.17,7.34,10.9,2.35,0.48,0.23,0.04,3,87\n");
+    const auto result =
+        runCli("frac --settings settings.toml --data conditions.csv --quiet", dir_.string());
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err,
+              "varnodel-cli: warning: conditions.csv: columns P KBAR, FO_HOST not used by "
+              "Crystallisation (the settings give its pressure and conditions)\n"
+              "varnodel-cli: 2 completed\n");
+}
+
 TEST_F(CliBatch, SampleChoosesTheAnalysisByName) {
     const auto one =
         runCli("frac --settings settings.toml --data batch.csv --sample KL2-G --output s --quiet",
