@@ -192,6 +192,9 @@ void addRunOptions(CLI::App& command, RunOptions& o) {
         ->type_name("PATH");
     command.add_option("--debug-log", o.debugLog, "Write the diagnostics log to this file");
     command.add_flag("--quiet", o.quiet, "Do not print the main log");
+    command.add_flag("--strict", o.strict,
+                     "Refuse a data file with fields not read as written (a text, a clamped "
+                     "value, a decimal comma) instead of running on the lenient reading");
     command
         .add_option("--jobs", o.jobs,
                     "Analyses run in parallel (default: one per hardware thread); the files "
@@ -258,6 +261,12 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
             err << "varnodel-cli: warning: " << warning << '\n';
         if (!loaded.ok()) {
             printError(err, loaded.error);
+            return kExitUsage;
+        }
+        if (o.strict && loaded.readingWarnings > 0) {
+            err << "varnodel-cli: --strict: " << o.data << " was not read as written ("
+                << loaded.readingWarnings << " warning" << (loaded.readingWarnings > 1 ? "s" : "")
+                << ")\n";
             return kExitUsage;
         }
         present = loaded.present;

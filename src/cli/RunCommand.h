@@ -23,6 +23,7 @@ struct RunOptions {
     std::string output;       // "File for output...": folder and name (extension dropped)
     std::string debugLog;     // diagnostics log file
     bool quiet = false;       // no main log on stdout
+    bool strict = false;      // a data file the reader had to make do with is refused
     unsigned jobs = 0;        // analyses run in parallel (1 to 1024); 0: one per hardware thread
     std::string commandLine;  // as typed, for the run's settings record
 };

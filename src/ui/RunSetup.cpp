@@ -63,6 +63,7 @@ DataFileLoad loadDataFile(RunState& state, const fs::path& file, Calculation cal
     const AnalysesData loaded =
         loadAnalysesFile(file, std::string(tabCaption(calculation)), reporter);
     result.warnings = loaded.warnings;
+    result.readingWarnings = loaded.warningCount;
     if (loaded.warningCount > loaded.warnings.size())
         result.warnings.push_back(file.string() + ": " +
                                   std::to_string(loaded.warningCount - loaded.warnings.size()) +

@@ -34,6 +34,7 @@ std::string overwriteClash(
 struct DataFileLoad {
     std::string error;                  // empty when the analyses were loaded
     std::vector<std::string> warnings;  // what the reader made of the file, one per line
+    std::size_t readingWarnings = 0;    // of the reader's: fields not read as written and the like
     PresentElements present;            // the elements the file carries
     bool ok() const { return error.empty(); }
 };

@@ -133,6 +133,27 @@ TEST_F(CliBatch, ColumnsTheCalculationDoesNotUseAreWarnedOnce) {
               "varnodel-cli: 2 completed\n");
 }
 
+TEST_F(CliBatch, StrictRefusesALenientReading) {
+    scratch_.write("comma.csv",
+                   "Name,SiO2,TiO2,Al2O3,FeOt,MnO,MgO,CaO,Na2O,K2O,P2O5,Cr2O3\n"
+                   "VG-2,50.81,1.85,14.06,11.84,0.22,6.71,11.12,2.62,0.19,0.20,n.d.\n");
+    const auto lenient =
+        runCli("frac --settings settings.toml --data comma.csv --output l --quiet", dir_.string());
+    EXPECT_EQ(lenient.exitCode, 0) << lenient.err;
+    const auto strict =
+        runCli("frac --settings settings.toml --data comma.csv --strict", dir_.string());
+    EXPECT_EQ(strict.exitCode, 2);
+    EXPECT_TRUE(strict.err.ends_with(
+        "varnodel-cli: --strict: comma.csv was not read as written (1 warning)\n"))
+        << strict.err;
+    EXPECT_FALSE(fs::exists(dir_ / "Varnodel_Output_FRAC.csv"));
+    // Columns the calculation does not use are no reading of the file.
+    EXPECT_EQ(runCli("frac --settings settings.toml --data batch.csv --strict --analysis 1 --quiet",
+                     dir_.string())
+                  .exitCode,
+              0);
+}
+
 TEST_F(CliBatch, SampleChoosesTheAnalysisByName) {
     const auto one =
         runCli("frac --settings settings.toml --data batch.csv --sample KL2-G --output s --quiet",
