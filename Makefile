@@ -3,11 +3,12 @@
 # with the CMake presets.
 
 PACKAGES := cmake ninja-build g++ make pkg-config clang-format \
-            libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libtomlplusplus-dev
+            libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libtomlplusplus-dev \
+            libxlsxwriter-dev python3-openpyxl python3-pandas
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CLI := build/release/src/cli/varnodel-cli
 
-.PHONY: all deps build run test bench format clean
+.PHONY: all deps build run test bench fuzz format clean
 
 all: build
 
@@ -50,6 +51,11 @@ bench: deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release
 	build/release/bench/varnodel_bench $(BENCH_ARGS)
+
+# The long fuzz run: thousands of generated hostile data files through the liquidus association
+# and the forward run; pass a first seed and a count through FUZZ_ARGS, e.g. FUZZ_ARGS='1 500'.
+fuzz: build
+	build/release/bench/varnodel_fuzz $(FUZZ_ARGS)
 
 format:
 	find src tests $$(ls -d bench 2>/dev/null) -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i

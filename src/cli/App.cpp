@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
+#include "ExportCommand.h"
+#include "CalcCommand.h"
 #include "ModelListing.h"
 #include "RunCommand.h"
 #include "io/RunRecord.h"
@@ -27,6 +29,14 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     auto* mla = app.add_subcommand(
         "mla", "Melt liquidus association: liquidus and mineral of every chosen model");
     addRunOptions(*mla, mlaOptions);
+    ExportOptions exportOptions;
+    auto* exportCommand = addExportCommand(app, exportOptions);
+    KdSetOptions kdSetOptions;
+    auto* kdSet = addKdSetCommand(app, kdSetOptions);
+    CalcOptions calcOptions;
+    auto* calc = app.add_subcommand(
+        "calc", "Every model at the temperature, pressure and fO2 given, for each analysis");
+    addCalcOptions(*calc, calcOptions);
 
     // Name a mistyped command instead of only saying that one is missing.
     const auto isCommand = [&app](const std::string& name) {
@@ -73,6 +83,9 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     fracOptions.commandLine = mlaOptions.commandLine = shellCommandLine(argc, argv);
     if (frac->parsed()) return runCalculation(Calculation::Fractional, fracOptions, out, err);
     if (mla->parsed()) return runCalculation(Calculation::MLA, mlaOptions, out, err);
+    if (exportCommand->parsed()) return runExport(exportOptions, out, err);
+    if (kdSet->parsed()) return runKdSet(kdSetOptions, out, err);
+    if (calc->parsed()) return runCalc(calcOptions, out, err);
     return kExitOk;
 }
 

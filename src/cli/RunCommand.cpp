@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -48,21 +49,23 @@ class CliReporter : public RunReporter {
     bool quiet_;
 };
 
-// Ctrl-C asks the running analysis to stop after its current step. The handler only sets a
-// flag; a watcher passes it on to the stop source.
-volatile std::sig_atomic_t interruptRequested = 0;
-extern "C" void onInterrupt(int) {
-    interruptRequested = 1;
+// Ctrl-C, and the SIGTERM or SIGHUP of a scheduler's time limit or a closed terminal, ask the
+// running analyses to stop after their current step, so that every file ends with whole rows.
+// The handler only keeps the signal; a watcher passes it on to the stop source.
+volatile std::sig_atomic_t interruptSignal = 0;
+extern "C" void onInterrupt(int signal) {
+    interruptSignal = signal;
 }
 
 class InterruptWatch {
   public:
     InterruptWatch() {
-        interruptRequested = 0;
-        previous_ = std::signal(SIGINT, onInterrupt);
+        interruptSignal = 0;
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            previous_[i] = std::signal(kSignals[i], onInterrupt);
         watcher_ = std::jthread([this](std::stop_token done) {
             while (!done.stop_requested()) {
-                if (interruptRequested != 0) {
+                if (interruptSignal != 0) {
                     source_.request_stop();
                     return;
                 }
@@ -73,15 +76,20 @@ class InterruptWatch {
     ~InterruptWatch() {
         watcher_.request_stop();
         watcher_.join();
-        std::signal(SIGINT, previous_);
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            std::signal(kSignals[i], previous_[i]);
     }
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;
     std::stop_token token() const { return source_.get_token(); }
+    // The shell's code for a run ended by the signal: 130 for SIGINT, 143 for SIGTERM, 129 for
+    // SIGHUP.
+    int exitCode() const { return 128 + (interruptSignal != 0 ? interruptSignal : SIGINT); }
 
   private:
+    static constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
     std::stop_source source_;
-    void (*previous_)(int) = SIG_DFL;
+    std::array<void (*)(int), 3> previous_{};
     std::jthread watcher_;
 };
 
@@ -102,8 +110,8 @@ class IgnoreBrokenPipe {
 // More threads than this is never faster and can exhaust the process's threads.
 constexpr double kMaxJobs = 1024;
 
-// A whole number from `min` to `max` (surrounding blanks allowed), rewritten as plain digits
-// for CLI11 to convert; anything else is named in the error.
+}  // namespace
+
 CLI::Validator wholeNumber(double min, double max) {
     const std::string range = "from " + shortestGeneral(min) + " to " + shortestGeneral(max);
     return CLI::Validator(
@@ -118,7 +126,6 @@ CLI::Validator wholeNumber(double min, double max) {
         "");
 }
 
-// Each line of a (possibly multi-line) error, as the program's own error lines.
 void printError(std::ostream& err, const std::string& text) {
     std::size_t start = 0;
     while (true) {
@@ -128,6 +135,8 @@ void printError(std::ostream& err, const std::string& text) {
         start = end + 1;
     }
 }
+
+namespace {
 
 // The run's settings record beside its result files; a record that cannot be written is
 // a warning (the results stand without it).
@@ -165,6 +174,52 @@ std::string prepareOutput(const std::string& output, std::ostream& err) {
 }
 
 }  // namespace
+
+void loadSettingsWithWarnings(RunState& state, MlaChoice& mla, const std::string& settings,
+                              const std::vector<std::string>& overrides, std::ostream& err) {
+    const auto file = settings.empty() ? std::nullopt : std::optional<fs::path>(settings);
+    for (const auto& warning : loadSettings(state, mla, file, overrides))
+        err << "varnodel-cli: warning: " << warning << '\n';
+}
+
+bool openDebugLog(std::ofstream& file, const std::string& path, std::ostream& err) {
+    if (path.empty()) return true;
+    file.open(path, std::ios::trunc);
+    if (!file) err << "varnodel-cli: cannot write the diagnostics log " << path << '\n';
+    return static_cast<bool>(file);
+}
+
+std::optional<PresentElements> loadData(RunState& state, const std::string& data, int analysis,
+                                        Calculation calculation, RunReporter& reporter,
+                                        std::ostream& err, bool strict, const std::string& sample) {
+    const DataFileLoad loaded = loadDataFile(state, data, calculation, reporter);
+    for (const auto& warning : loaded.warnings)
+        err << "varnodel-cli: warning: " << warning << '\n';
+    if (!loaded.ok()) {
+        printError(err, loaded.error);
+        return std::nullopt;
+    }
+    if (strict && loaded.readingWarnings > 0) {
+        err << "varnodel-cli: --strict: " << data << " was not read as written ("
+            << loaded.readingWarnings << " warning" << (loaded.readingWarnings > 1 ? "s" : "")
+            << ")\n";
+        return std::nullopt;
+    }
+    if (!sample.empty()) {
+        const auto found = analysisNamed(state, sample);
+        if (!found.error.empty()) {
+            err << "varnodel-cli: --sample " << sample << ": " << found.error << '\n';
+            return std::nullopt;
+        }
+        chooseAnalysis(state, found.position);
+    }
+    if (analysis > 0 && !chooseAnalysis(state, static_cast<std::size_t>(analysis))) {
+        err << "varnodel-cli: --analysis " << analysis << ": " << data << " holds "
+            << state.analyses.size() << " usable analyses\n";
+        return std::nullopt;
+    }
+    return loaded.present;
+}
 
 void addRunOptions(CLI::App& command, RunOptions& o) {
     auto* data = command.add_option("--data", o.data, "Data file of analyses (.csv, .dat, .frac)");
@@ -209,9 +264,7 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     RunState state;
     MlaChoice mla = MlaChoice::selectedIn(state.registry());
     try {
-        const auto file = o.settings.empty() ? std::nullopt : std::optional<fs::path>(o.settings);
-        for (const auto& warning : loadSettings(state, mla, file, o.overrides))
-            err << "varnodel-cli: warning: " << warning << '\n';
+        loadSettingsWithWarnings(state, mla, o.settings, o.overrides, err);
         // Where the results go: the folder of --output and its name without extension; a
         // folder alone (an existing one, or a path ending in "/") takes the default name.
         if (!o.output.empty()) {
@@ -245,44 +298,15 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     }
 
     std::ofstream debugFile;
-    if (!o.debugLog.empty()) {
-        debugFile.open(o.debugLog, std::ios::trunc);
-        if (!debugFile) {
-            err << "varnodel-cli: cannot write the diagnostics log " << o.debugLog << '\n';
-            return kExitUsage;
-        }
-    }
+    if (!openDebugLog(debugFile, o.debugLog, err)) return kExitUsage;
     CliReporter reporter(out, err, debugFile.is_open() ? &debugFile : nullptr, o.quiet);
 
     PresentElements present = PresentElements::from(state.settings.active);
     if (!o.data.empty()) {
-        const DataFileLoad loaded = loadDataFile(state, o.data, calculation, reporter);
-        for (const auto& warning : loaded.warnings)
-            err << "varnodel-cli: warning: " << warning << '\n';
-        if (!loaded.ok()) {
-            printError(err, loaded.error);
-            return kExitUsage;
-        }
-        if (o.strict && loaded.readingWarnings > 0) {
-            err << "varnodel-cli: --strict: " << o.data << " was not read as written ("
-                << loaded.readingWarnings << " warning" << (loaded.readingWarnings > 1 ? "s" : "")
-                << ")\n";
-            return kExitUsage;
-        }
-        present = loaded.present;
-        if (!o.sample.empty()) {
-            const auto found = analysisNamed(state, o.sample);
-            if (!found.error.empty()) {
-                err << "varnodel-cli: --sample " << o.sample << ": " << found.error << '\n';
-                return kExitUsage;
-            }
-            chooseAnalysis(state, found.position);
-        }
-        if (o.analysis > 0 && !chooseAnalysis(state, static_cast<std::size_t>(o.analysis))) {
-            err << "varnodel-cli: --analysis " << o.analysis << ": " << o.data << " holds "
-                << state.analyses.size() << " usable analyses\n";
-            return kExitUsage;
-        }
+        const auto loaded =
+            loadData(state, o.data, o.analysis, calculation, reporter, err, o.strict, o.sample);
+        if (!loaded) return kExitUsage;
+        present = *loaded;
     }
 
     InterruptWatch interrupt;
@@ -303,19 +327,27 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     if (showProgress) err << "\r\033[K" << std::flush;
     out.flush();
     if (!out) err << "varnodel-cli: warning: the main log could not be written to the output\n";
+    // A diagnostics log that was lost (a full disk, /dev/full) is lost output like any other.
+    bool debugLost = false;
+    if (debugFile.is_open()) {
+        debugFile.flush();
+        debugLost = !debugFile;
+        if (debugLost)
+            err << "varnodel-cli: the diagnostics log " << o.debugLog << " could not be written\n";
+    }
     if (!result.notStarted) writeRunRecord(result.baseName, o, state, mla, err);
     if (!result.summary.empty()) err << "varnodel-cli: " << result.summary << '\n';
 
     if (result.interrupted) {
         err << "Calculations terminated\n";
-        return 130;
+        return interrupt.exitCode();
     }
     // The result files could not be prepared where --output (or --data) points: nothing ran.
     if (result.notStarted) return kExitUsage;
     if (!o.quiet)
         err << "varnodel-cli: results in " << result.baseName << ".csv, " << result.baseName
             << "_calc_param.csv and " << result.baseName << "_<mineral>.csv\n";
-    return result.failed > 0 ? kExitRunError : kExitOk;
+    return result.failed > 0 || debugLost ? kExitRunError : kExitOk;
 }
 
 }  // namespace varnodel::cli

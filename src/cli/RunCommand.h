@@ -5,12 +5,17 @@
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "core/Calculations.h"
+#include "core/RunReporter.h"
+#include "io/CompositionText.h"
+#include "io/SettingsFile.h"
+#include "models/RunState.h"
 
 namespace varnodel::cli {
 
@@ -29,6 +34,29 @@ struct RunOptions {
 };
 
 void addRunOptions(CLI::App& command, RunOptions& options);
+
+// A whole number from `min` to `max` (surrounding blanks allowed), rewritten as plain digits
+// for CLI11 to convert; anything else is named in the error.
+CLI::Validator wholeNumber(double min, double max);
+
+// Each line of a (possibly multi-line) error, as the program's own error lines.
+void printError(std::ostream& err, const std::string& text);
+
+// --settings and --set into the run state, the reader's warnings on `err`; EInputError for a
+// file or an override that cannot be used.
+void loadSettingsWithWarnings(RunState& state, MlaChoice& mla, const std::string& settings,
+                              const std::vector<std::string>& overrides, std::ostream& err);
+
+// Opens --debug-log (nothing to do without one); false, with the reason on `err`, when it
+// cannot be written.
+bool openDebugLog(std::ofstream& file, const std::string& path, std::ostream& err);
+
+// --data and --analysis into the run state for `calculation`: the elements the file carries,
+// or nothing, with the reasons on `err`, when the file or the analysis cannot be used.
+std::optional<PresentElements> loadData(RunState& state, const std::string& data, int analysis,
+                                        Calculation calculation, RunReporter& reporter,
+                                        std::ostream& err, bool strict = false,
+                                        const std::string& sample = {});
 
 // Runs `calculation`. Returns the exit code: 0 when every analysis
 // ran, 1 when a run ended with an error, 2 for bad usage or input, 130 when interrupted.

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
+
+#include "core/Errors.h"
 
 namespace varnodel {
 
@@ -17,6 +20,10 @@ struct Decimal {
 };
 
 Decimal shortestDecimal(double value) {
+    // Every writer comes through here: a NaN or an infinity is the caller's floating-point
+    // error, never text in a file.
+    if (!std::isfinite(value))
+        throw EFloatingPointError("a value to be written is not a finite number");
     char buffer[64];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
                                    std::chars_format::scientific);
@@ -147,12 +154,40 @@ bool parseNumber(std::string_view text, double& value) {
     return true;
 }
 
+namespace {
+
+// No number needs more characters than this; a longer text is read from its first ones, which
+// keeps the reading of an endless field linear.
+constexpr std::size_t kLongestNumberText = 400;
+
+// The lenient rule drops trailing characters until the rest parses. No text longer than the
+// longest prefix of number form (the match of from_chars) can parse, so that is where the
+// dropping starts; shorter prefixes are only tried when that one is out of range.
+std::optional<double> longestReadablePrefix(std::string_view text) {
+    text = trim(text.substr(0, kLongestNumberText));
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double parsed = 0.0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (ec == std::errc::invalid_argument) return std::nullopt;
+    if (ec == std::errc{}) {
+        // "inf" and "nan" have no shorter prefix of number form either.
+        if (!std::isfinite(parsed)) return std::nullopt;
+        return parsed;
+    }
+    for (auto length = static_cast<std::size_t>(end - text.data()); length-- > 1;) {
+        const std::string_view prefix = text.substr(0, length);
+        const auto [stop, error] =
+            std::from_chars(prefix.data(), prefix.data() + prefix.size(), parsed);
+        if (error == std::errc{} && stop == prefix.data() + prefix.size() && std::isfinite(parsed))
+            return parsed;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 BoundedValue parseBoundedWithStatus(std::string_view text, double min, double max) {
-    double value = 0.0;
-    text = trim(text);
-    while (!text.empty() && !parseNumber(text, value))
-        text.remove_suffix(1);
-    if (text.empty()) value = 0.0;
+    const double value = longestReadablePrefix(text).value_or(0.0);
     if (value < min) return {min, "bad"};
     if (value > max) return {max, "bad"};
     return {value, "good"};
@@ -160,6 +195,16 @@ BoundedValue parseBoundedWithStatus(std::string_view text, double min, double ma
 
 double parseBounded(std::string_view text, double min, double max) {
     return parseBoundedWithStatus(text, min, max).value;
+}
+
+std::string csvField(std::string_view text) {
+    if (text.find_first_of(",;\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string field = "\"";
+    for (char c : text) {
+        if (c == '"') field += '"';
+        field += c;
+    }
+    return field + '"';
 }
 
 }  // namespace varnodel

@@ -23,6 +23,13 @@ std::string shortestGeneral(double value);
 // Composition lines: two decimals after two blanks below 9.995, after one blank from it on.
 std::string padded(double value);
 
+// A text field of a result or parameter file, by the usual CSV rule: a text holding a comma, a
+// double quote or a line break is written between double quotes, each quote inside doubled
+// ("Olv-Ford et al., 1983" becomes "\"Olv-Ford et al., 1983\""). A semicolon counts as well,
+// so that a spreadsheet that splits on semicolons keeps the field whole. Any other text is
+// returned as it is. Every writer passes names, labels and report lines through it.
+std::string csvField(std::string_view text);
+
 // Strict reading of a whole text (surrounding blanks allowed) as a finite decimal number.
 bool parseNumber(std::string_view text, double& value);
 

@@ -1,5 +1,7 @@
 #include "io/AnalysesFile.h"
 
+#include "io/InputFile.h"
+
 #include <algorithm>
 #include <array>
 #include <fstream>
@@ -8,6 +10,7 @@
 #include <string_view>
 
 #include "core/NumberFormat.h"
+#include "io/InputFile.h"
 
 namespace varnodel {
 
@@ -98,15 +101,34 @@ std::string upper(std::string text) {
     return text;
 }
 
+// Fields by the usual CSV rule, so that what the program writes it reads back: a field that
+// starts with a double quote (after blanks) runs to the closing quote, separators inside it
+// included, and a doubled quote inside stands for one. Any other field runs to the next separator
+// as it is.
 std::vector<std::string> split(const std::string& line, char separator) {
     std::vector<std::string> fields;
-    std::size_t start = 0;
+    std::size_t i = 0;
     while (true) {
-        const auto end = line.find(separator, start);
-        fields.push_back(
-            line.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        std::string field;
+        const auto first = line.find_first_not_of(' ', i);
+        if (first != std::string::npos && line[first] == '"') {
+            for (i = first + 1; i < line.size(); ++i) {
+                if (line[i] != '"') {
+                    field.push_back(line[i]);
+                } else if (i + 1 < line.size() && line[i + 1] == '"') {
+                    field.push_back('"');
+                    ++i;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+        }
+        const auto end = line.find(separator, i);
+        field += line.substr(i, end == std::string::npos ? std::string::npos : end - i);
+        fields.push_back(std::move(field));
         if (end == std::string::npos) return fields;
-        start = end + 1;
+        i = end + 1;
     }
 }
 
@@ -376,9 +398,12 @@ AnalysesData readAnalyses(std::istream& in, const std::string& fileName,
             }
         }
 
+        // Below the least amount any analysis reports, a "present" oxide is a number no
+        // analysis can have (a subnormal FeO sent the olivine Kd to NaN): such a row is refused.
         const Oxides& ox = melt.oxides;
-        if (ox[Ox::SiO2] > 0 && ox[Ox::MgO] > 0 && ox[Ox::CaO] > 0 &&
-            ox[Ox::FeO] + ox[Ox::Fe2O3] > 0) {
+        const auto present = [](double amount) { return amount >= kLeastReportedAmount; };
+        if (present(ox[Ox::SiO2]) && present(ox[Ox::MgO]) && present(ox[Ox::CaO]) &&
+            present(ox[Ox::FeO] + ox[Ox::Fe2O3])) {
             data.analyses.push_back(std::move(sample));
         } else {
             reporter.logLine("Analysis from line " + std::to_string(n) +
@@ -415,6 +440,12 @@ AnalysesData loadAnalysesFile(const std::filesystem::path& path, const std::stri
         logNotCompatible(fileName, tabCaption, reporter);
         AnalysesData none;
         none.problem = fileName + ": the file does not exist";
+        return none;
+    }
+    if (const auto problem = inputFileProblem(path, kMaxDataFileSize)) {
+        logNotCompatible(fileName, tabCaption, reporter);
+        AnalysesData none;
+        none.problem = fileName + ": " + *problem;
         return none;
     }
     std::ifstream in(path, std::ios::binary);

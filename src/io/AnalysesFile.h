@@ -40,6 +40,10 @@ inline constexpr std::size_t kMaxKeptWarnings = 20;
 // without line ends, binary data) and refuses the file.
 inline constexpr std::size_t kMaxDataLine = std::size_t{1} << 20;
 
+// The least amount (wt%) of SiO2, MgO, CaO and FeO + Fe2O3 that makes a row an analysis: far
+// below any detection limit, far above the tiny numbers that no analysis reports.
+inline constexpr double kLeastReportedAmount = 1e-6;
+
 // The elements present in the data, as the run's list of active elements.
 ActiveElements activeElements(const AnalysesData& data);
 

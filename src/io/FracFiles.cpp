@@ -319,7 +319,7 @@ std::string FracFiles::exportRow(const FracRunInfo& info, const FracState& state
     row += fixedField(state.fluidFraction * 100.0, 7, 4) + ",";
     for (std::size_t i : minerals)
         row += fixedField(state.crystalsInCumulate[i] * 100.0, 7, 4) + ",";
-    row += info.analysisName + "," + rowTimestamp();
+    row += csvField(info.analysisName) + "," + rowTimestamp();
     return row;
 }
 
@@ -340,8 +340,8 @@ void FracFiles::writeMineralRows(const FracRunInfo& info, const FracState& state
         row += fixedField(state.T[i] - kCelsiusOffset, 6, 1) + ",";
         row += fixedField(state.meltFraction * 100.0, 7, 4) + ",";
         row += fixedField(state.composition[i] * 100.0, 7, 4) + ",";
-        row += label(i) + "-" + info.models[i]->displayName + ",";
-        row += info.analysisName;
+        row += csvField(label(i) + "-" + info.models[i]->displayName) + ",";
+        row += csvField(info.analysisName);
         append(file, row, melt.name, header);
     }
 }
@@ -379,7 +379,9 @@ std::string fracExportHeader(const PerPhase<bool>& withModel, const PresentEleme
     h += "Fluid_%_magma,";
     for (std::size_t i : minerals)
         h += label(i) + "_%_cumulate,";
-    h += "Sample";
+    // The rows end with the date and time of the step; a column without a name would make CSV
+    // readers take the first column as the index and shift every name by one.
+    h += "Sample,Date";
     return h;
 }
 

@@ -83,7 +83,8 @@ std::string mlaResultsHeader(const ModelRegistry& registry, const MlaModels& mod
         const auto mineral = static_cast<Phase>(i);
         const std::string label = trimmed(phaseInfo(mineral).compositionLabel);
         for (const TModel* model : mlaModelsOf(registry, models, mineral))
-            header += "T " + model->shortName + "," + label + " " + model->shortName + ",";
+            header += csvField("T " + model->shortName) + "," +
+                      csvField(label + " " + model->shortName) + ",";
     }
     return header + "Sample";
 }
@@ -102,7 +103,7 @@ std::string mlaResultsRow(const MlaResultRow& row, const PresentElements& presen
     for (std::size_t index : present.traces)
         text += fixedField(c.tracesPpm[index - 1], 5, 1) + ",";
     text += fixedField(row.pressureBar / 1000.0, 7, 3) + ",";
-    text += row.oxygen + ",";
+    text += csvField(row.oxygen) + ",";
     text += fixedField(row.estimatedPressure, 7, 3) + ",";
     text +=
         row.estimatedH2O < 0.0 ? "-1," : fixedField(row.estimatedH2O * kVolatileMass, 7, 4) + ",";
@@ -111,13 +112,14 @@ std::string mlaResultsRow(const MlaResultRow& row, const PresentElements& presen
                     ? "-1,-1,"
                     : fixedText(m.T - kCelsius, 5, 2) + "," + fixedText(m.X * 100.0, 5, 2) + ",";
     }
-    return text + row.sample;
+    return text + csvField(row.sample);
 }
 
 std::string mlaMineralFileRow(const MlaMineralRow& row, const PresentElements& present) {
     return compositionFields(weightOfMineral(row.composition), present) +
            fixedField(row.T - kCelsius, 6, 1) + "," + fixedField(row.X, 7, 4) + "," +
-           abbreviation(row.mineral) + "-" + row.model->shortName + "," + row.sample;
+           csvField(abbreviation(row.mineral) + "-" + row.model->shortName) + "," +
+           csvField(row.sample);
 }
 
 std::vector<std::string> mlaParameterLines(const RunSettings& settings,

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "core/NumberFormat.h"
+#include "io/RowFile.h"
 
 namespace varnodel {
 
@@ -46,7 +48,11 @@ std::vector<fs::path> resultFiles(const std::string& base) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return files;
     for (const auto& entry : fs::directory_iterator(folder))
-        if (namedAsResult(entry.path().filename().string(), stem) && entry.is_regular_file(ec))
+        // A link or special file of a result's name is listed too, so that the deletion
+        // removes it (removing a link leaves its target alone) instead of the run writing
+        // through it or blocking on it. A folder is not: creating the table there fails.
+        if (namedAsResult(entry.path().filename().string(), stem) &&
+            (!entry.is_directory(ec) || entry.is_symlink(ec)))
             files.push_back(entry.path());
     return files;
 }
@@ -65,11 +71,7 @@ void deleteOldResults(const std::string& base, const fs::path& keep) {
 }
 
 void appendLine(const fs::path& file, const std::string& line) {
-    std::ofstream out;
-    out.exceptions(std::ios::failbit | std::ios::badbit);
-    out.open(file, std::ios::app | std::ios::binary);
-    out << line << '\n';
-    out.close();
+    RowFile(file, RowFile::Mode::Append).write(line + '\n');
 }
 
 std::string writeErrorMessage(const std::string& base, const std::string& writer,
@@ -85,7 +87,7 @@ ReportFile::ReportFile(const fs::path& file, RunReporter& reporter, OutputSink& 
 }
 
 void ReportFile::line(const std::string& text) {
-    sink_.appendLine(file_, text);
+    sink_.appendLine(file_, csvField(text));  // one field a line, for readers of the .csv
     reporter_.logLine(text);
 }
 

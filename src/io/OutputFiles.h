@@ -16,8 +16,9 @@ namespace varnodel {
 // Output folder + output name + the calculation's suffix ("_FRAC", "_REV", "_MLA", "_IRL", ...).
 std::string baseName(const TOptions& options, std::string_view suffix);
 
-// The result files of `base`: every regular file of the base's folder named base + anything +
-// ".csv", in the order the directory listing gives (the order the workbook export takes them).
+// The result files of `base`: every entry but a folder of the base's folder named base +
+// anything + ".csv" (links and special files too: a reader checks what it opens), in the order
+// the directory listing gives.
 // Empty when the folder does not exist.
 std::vector<std::filesystem::path> resultFiles(const std::string& base);
 

@@ -1,27 +1,29 @@
 #include "io/OutputSink.h"
 
-#include <fstream>
-
-#include "io/OutputFiles.h"
-
 namespace varnodel {
 
 void DirectSink::createFile(const std::filesystem::path& file) {
-    std::ofstream out;
-    out.exceptions(std::ios::failbit | std::ios::badbit);
-    out.open(file, std::ios::trunc | std::ios::binary);
-    out.close();
+    files_.insert_or_assign(file, RowFile(file, RowFile::Mode::Truncate));
+}
+
+RowFile& DirectSink::opened(const std::filesystem::path& file) {
+    auto it = files_.find(file);
+    if (it == files_.end()) it = files_.emplace(file, RowFile(file, RowFile::Mode::Append)).first;
+    return it->second;
 }
 
 void DirectSink::appendLine(const std::filesystem::path& file, const std::string& line) {
-    varnodel::appendLine(file, line);
+    opened(file).write(line + '\n');
 }
 
 void DirectSink::appendLine(const std::filesystem::path& file, const std::string& line,
                             const std::string& header) {
     std::error_code ec;
-    if (!header.empty() && !std::filesystem::exists(file, ec)) varnodel::appendLine(file, header);
-    varnodel::appendLine(file, line);
+    const bool fresh = !header.empty() && !files_.contains(file) &&
+                       !std::filesystem::exists(std::filesystem::symlink_status(file, ec));
+    RowFile& out = opened(file);
+    if (fresh) out.write(header + '\n');
+    out.write(line + '\n');
 }
 
 void BufferedSink::createFile(const std::filesystem::path& file) {

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
+
+#include "io/RowFile.h"
 
 namespace varnodel {
 
@@ -21,13 +24,18 @@ class OutputSink {
                             const std::string& header) = 0;
 };
 
-// Writes at once; throws std::ios_base::failure when a file cannot be written.
+// Writes at once, keeping each file open until the sink goes (a run writes many rows to few
+// files); throws std::ios_base::failure when a file cannot be written.
 class DirectSink : public OutputSink {
   public:
     void createFile(const std::filesystem::path& file) override;
     void appendLine(const std::filesystem::path& file, const std::string& line) override;
     void appendLine(const std::filesystem::path& file, const std::string& line,
                     const std::string& header) override;
+
+  private:
+    RowFile& opened(const std::filesystem::path& file);
+    std::map<std::filesystem::path, RowFile> files_;
 };
 
 // Keeps every operation, to be written later in the same order.

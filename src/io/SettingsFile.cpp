@@ -8,10 +8,14 @@
 #include <cstdio>
 #include <fstream>
 #include <initializer_list>
+#include <optional>
 #include <sstream>
+#include <vector>
 
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
+#include "io/InputFile.h"
+#include "io/KdSetFile.h"
 #include "io/SettingsKeys.h"
 #include "models/LiquidusCorrection.h"
 
@@ -108,6 +112,7 @@ class Reader {
     void readOutput(const toml::table& table, Draft& draft);
     void readMeltInclusions(const toml::table& table, Draft& draft);
     void readMla(const toml::table& table, Draft& draft);
+    void readTraces(const toml::table& table, Draft& draft);
     void reconcile(Draft& draft);
 
     const ModelRegistry& registry_;
@@ -211,7 +216,7 @@ void Reader::read(const toml::table& root, Draft& draft) {
     root_ = &root;
     checkKeys(root, "",
               {"composition", "models", "minerals", "olivine_kd", "oxidation", "pressure", "run",
-               "stop", "output", "melt_inclusions", "mla"});
+               "stop", "output", "melt_inclusions", "mla", "traces"});
     if (const auto* t = subTable(root, "", "composition")) readComposition(*t, draft);
     if (const auto* t = subTable(root, "", "models")) readModels(*t, draft);
     if (const auto* t = subTable(root, "", "minerals")) readMinerals(*t, draft);
@@ -223,6 +228,8 @@ void Reader::read(const toml::table& root, Draft& draft) {
     if (const auto* t = subTable(root, "", "output")) readOutput(*t, draft);
     if (const auto* t = subTable(root, "", "melt_inclusions")) readMeltInclusions(*t, draft);
     if (const auto* t = subTable(root, "", "mla")) readMla(*t, draft);
+    // After every other key, so that the set replaces what the tables of the minerals hold.
+    if (const auto* t = subTable(root, "", "traces")) readTraces(*t, draft);
     reconcile(draft);
 }
 
@@ -599,6 +606,36 @@ void Reader::readMla(const toml::table& table, Draft& draft) {
 }
 
 // The rules by which the windows keep settings consistent with each other.
+void Reader::readTraces(const toml::table& table, Draft& draft) {
+    const std::string path = "traces";
+    checkKeys(table, path, {"kd_file"});
+    const toml::node* node = table.get("kd_file");
+    if (node == nullptr) return;
+    const std::string key = path + ".kd_file";
+    const std::string name = text(*node, key);
+    if (name.empty()) return;
+    // A name in the settings file is taken from the file's folder, one given by --set from the
+    // current folder.
+    const bool fromOverride = std::any_of(
+        overrides_.begin(), overrides_.end(),
+        [&key](const Override& o) { return key == o.key || key.starts_with(o.key + "."); });
+    std::filesystem::path file(name);
+    if (file.is_relative() && !fromOverride)
+        file = std::filesystem::path(source_).parent_path() / file;
+    // Unlike the dialog, which ignores a missing file, a run must not go on without the set
+    // its settings name.
+    KdSetLoad load;
+    try {
+        load = readKdSetFile(draft.settings, draft.slots, registry_, file);
+    } catch (const EInputError& e) {
+        fail(key, node->source(), e.what());
+    }
+    if (!load.found)
+        fail(key, node->source(), "the Kd set file " + file.string() + " does not exist");
+    for (const auto& skipped : load.skipped)
+        warn(key, node->source(), skipped + "; skipped");
+}
+
 void Reader::reconcile(Draft& draft) {
     TParameters& p = draft.settings.parameters;
 
@@ -679,22 +716,58 @@ void Reader::reconcile(Draft& draft) {
 
 // --- files and overrides ---------------------------------------------------------------------
 
+// The full key a line of a settings file defines, seen with `table` as the open table (which a
+// header line changes): "stop.value" for "value = 1" under "[stop]". Empty for other lines.
+std::string definedKey(std::string line, std::string& table) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '"') quoted = !quoted;
+        if (line[i] == '#' && !quoted) {
+            line.resize(i);
+            break;
+        }
+    }
+    std::string key;
+    const auto equals = line.find('=');
+    const bool header = line.find_first_not_of(" \t") != std::string::npos &&
+                        line[line.find_first_not_of(" \t")] == '[';
+    for (char c : header ? line : line.substr(0, equals))
+        if (c != ' ' && c != '\t' && c != '[' && c != ']') key.push_back(c);
+    if (header) return table = key;
+    if (equals == std::string::npos || key.empty()) return {};
+    return table.empty() ? key : table + "." + key;
+}
+
+// toml++ says "cannot redefine existing integer 'value'": the key without its table, and only
+// the second line. The user needs the full key and both lines.
+std::optional<std::string> duplicateKey(const std::string& text, std::size_t errorLine) {
+    std::vector<std::string> keys;
+    std::string table;
+    std::istringstream lines(text);
+    for (std::string line; keys.size() < errorLine && std::getline(lines, line);)
+        keys.push_back(definedKey(line, table));
+    if (keys.size() < errorLine || keys.back().empty()) return std::nullopt;
+    const std::string& key = keys.back();
+    for (std::size_t l = 0; l + 1 < keys.size(); ++l)
+        if (keys[l] == key || keys[l].starts_with(key + "."))
+            return key + " is defined twice, on lines " + std::to_string(l + 1) + " and " +
+                   std::to_string(errorLine);
+    return std::nullopt;
+}
+
 toml::table parseFile(const std::filesystem::path& file) {
     const std::string name = file.string();
-    std::error_code error;
-    if (std::filesystem::is_directory(file, error))
-        throw EInputError(name + ": cannot read the settings file: it is a directory");
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw EInputError(name + ": cannot read the settings file");
-    std::stringstream content;
-    content << in.rdbuf();
-    if (in.bad()) throw EInputError(name + ": cannot read the settings file");
+    const std::string content = readInputFile(file, kMaxSettingsFileSize, "the settings file");
     try {
-        return toml::parse(content.str(), name);
+        return toml::parse(content, name);
     } catch (const toml::parse_error& e) {
-        throw EInputError(name + ":" + std::to_string(e.source().begin.line) + ":" +
-                          std::to_string(e.source().begin.column) + ": " +
-                          std::string(e.description()));
+        const std::string place = name + ":" + std::to_string(e.source().begin.line) + ":" +
+                                  std::to_string(e.source().begin.column) + ": ";
+        const bool redefined = e.description().find("cannot redefine") != std::string_view::npos;
+        if (const auto twice =
+                redefined ? duplicateKey(content, e.source().begin.line) : std::nullopt)
+            throw EInputError(place + *twice);
+        throw EInputError(place + std::string(e.description()));
     }
 }
 

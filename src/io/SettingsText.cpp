@@ -230,6 +230,13 @@ void writeMeltInclusions(Writer& w, const TMeltInclusionSettings& mi) {
     w.flag("load_last_result", mi.loadLastResult, "");
 }
 
+void writeTraces(Writer& w) {
+    w.section("traces", "trace-element partitioning");
+    w.text("kd_file", "",
+           "Kd set file (.conf) loaded after the other keys: its Kd values above 0 and its "
+           "choices replace those of [minerals.*]");
+}
+
 void writeMla(Writer& w, const RunState& state, const MlaChoice& mla) {
     w.section("mla", "models of the liquidus association per mineral; \"*\" = every model");
     for (std::size_t m = 1; m < kPhaseCount; ++m) {
@@ -251,6 +258,7 @@ std::string settingsText(const RunState& state, const MlaChoice& mla) {
     writeComposition(w, state);
     writeModels(w, state);
     writeMinerals(w, state);
+    writeTraces(w);
     writeOlivineKd(w, state.settings.parameters);
     writeOxidation(w, state);
     writePressure(w, state.composition.pressureBlock);

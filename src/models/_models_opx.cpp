@@ -30,34 +30,39 @@ constexpr TwoLatticeRow kNielsenDrake1979   {{5351,  -2.553},     {4488,  -3.182
 
 constexpr double kR = kGasConstant;
 
-// Beattie (1993) gives the orthopyroxene liquidus through D_Mg as for olivine, with D_Mg fixed by
-// the cations of the pyroxene's M sites, which make half of its cations: 0.5 = Σ D_i·X_i with
-// D_i = a_i + b_i·D_Mg, so D_Mg = (0.5 − Σ a_i·X_i) / Σ b_i·X_i. The published orthopyroxene
-// fit is not carried here, so the a and b are set from orthopyroxene-melt partitioning in
-// basalts: Fe-Mg exchange 0.28, D_Mn about a third and D_Cr half of D_Mg, and nearly constant
-// D_Ca 0.1, D_Ti 0.15 and D_Al 0.05 for the octahedral Al (as much again sits on the
-// tetrahedral site). Basalts then give 1110-1190 C and Mg# 0.65-0.81.
-// clang-format off
-//                         SiO2  TiO2  Al2O3 Fe2O3 FeO   MnO   MgO  CaO  Na2O K2O  P2O5 Cr2O3
-constexpr Oxides kBeattieA{0,    0.15, 0.05, 0,    0,    0,    0,   0.1, 0,   0,   0,   0};
-constexpr Oxides kBeattieB{0,    0,    0,    0,    0.28, 0.35, 1.0, 0,   0,   0,   0,   0.5};
-// clang-format on
+// Beattie (1993) fixes D_Mg by the cation balance of the pyroxene's M sites, half of its cations:
+// 0.5 = Σ D_i·X_i over Mg, Fe, Mn and Ca with D_i = a_i + b_i·D_Mg, so
+//   D_Mg = (0.5 − (−0.089·X_Ca − 0.025·X_Mn + 0.129·X_Fe)) / (X_Mg + 0.072·X_Ca + 0.352·X_Mn
+//          + 0.264·X_Fe),
+// X the melt's cation fractions and Fe all of its iron (his fit takes the iron of the glass
+// analyses as one FeO).
+struct BeattieCation {
+    double a;
+    double b;
+};
+constexpr BeattieCation kBeattieMg{0.0, 1.0};
+constexpr BeattieCation kBeattieFe{0.129, 0.264};
+constexpr BeattieCation kBeattieMn{-0.025, 0.352};
+constexpr BeattieCation kBeattieCa{-0.089, 0.072};
 
 struct BeattieMelt {
-    Oxides X;  // cation fractions
+    Oxides X;    // cation fractions
+    double xFe;  // all the iron, ferrous and ferric
     double dMg;
+
+    double d(const BeattieCation& c) const { return c.a + c.b * dMg; }
 };
 
 BeattieMelt beattieMelt(const TAssemblage& assemblage) {
-    BeattieMelt melt{meltOf(assemblage).oxides, 0.0};
+    BeattieMelt melt{meltOf(assemblage).oxides, 0.0, 0.0};
     TMoleConversions().normalize(melt.X);
-    double sumA = 0.0;
-    double sumB = 0.0;
-    for (std::size_t i = Ox::TiO2; i < kOxideCount; ++i) {
-        sumA += kBeattieA[i] * melt.X[i];
-        sumB += kBeattieB[i] * melt.X[i];
-    }
-    melt.dMg = (0.5 - sumA) / sumB;
+    const Oxides& X = melt.X;
+    melt.xFe = X[Ox::FeO] + X[Ox::Fe2O3];
+    const double a =
+        kBeattieFe.a * melt.xFe + kBeattieMn.a * X[Ox::MnO] + kBeattieCa.a * X[Ox::CaO];
+    const double b = kBeattieMg.b * X[Ox::MgO] + kBeattieFe.b * melt.xFe +
+                     kBeattieMn.b * X[Ox::MnO] + kBeattieCa.b * X[Ox::CaO];
+    melt.dMg = (0.5 - a) / b;
     return melt;
 }
 
@@ -92,9 +97,18 @@ TModelOrthopyroxene_Beattie1993::TModelOrthopyroxene_Beattie1993()
 }
 
 // T = (125900/R + 6.5e-6·(P − 1)·1e5/R) / (67.92/R − 3.5·ln(1 − X_Al) − 7·ln(1 − X_Ti)
-//      + 2·ln(2·X_NM) + 2·ln(2·X_Si) + 2·ln D_Mg), P in bar. The factors 2 on the modifier and
-// silica fractions make their activities one in a melt of MgSiO3 composition, as 1.5 and 3 do
-// for Mg2SiO4 in the olivine.
+//      + 2·ln(2·X_NM) + 2·ln(2·X_Si) + 2·ln D_Mg), P in bar: the direct form of the Beattie
+// olivine with this pyroxene's constants. Beside his published thermometer, term by term:
+//  - 125900/R and the volume term 6.5e-6 m3/mol · (P − 1 bar) are his; R is 8.314472 here
+//    against his 8.3144 (9e-6 relative, far below a kelvin);
+//  - 67.92/R, 2·ln D_Mg (with the D_Mg above) and −3.5·ln(1 − X_Al) − 7·ln(1 − X_Ti) are his;
+//  - 2·ln(2·X_NM) is his, but X_NM counts ferrous iron only (as in the olivine), where his
+//    counts all the iron: at Fe2/Fe3 = 4 the reference glasses come out 13-24 K higher;
+//  - 2·ln(2·X_Si) is not in his thermometer, which has no silica term; it is zero at
+//    X_Si = 0.5 and moves the reference glasses by −41 (andesite, X_Si 0.59) to +77 K
+//    (komatiite, 0.41), the basalts by −12 to +19 K.
+// Together: basalts 13-35 K above his thermometer, the andesite 26 K below, the komatiite 89 K
+// above.
 void TModelOrthopyroxene_Beattie1993::Get_Temperature(const TAssemblage& assemblage, double& T) {
     const BeattieMelt melt = beattieMelt(assemblage);
     const Oxides& X = melt.X;
@@ -108,17 +122,18 @@ void TModelOrthopyroxene_Beattie1993::Get_Temperature(const TAssemblage& assembl
     T = liquidus;
 }
 
-// The M-site cations D_i·X_i (half of the pyroxene); Al as much again on the tetrahedral site,
-// Si the rest of it. D_Mg does not depend on T, so neither does the pyroxene.
+// The M-site cations D_i·X_i of Mg, Fe (as ferrous), Mn and Ca, which make 0.5 by the choice of
+// D_Mg; the other half is the tetrahedral silica. D_Mg does not depend on T, so neither does the
+// pyroxene.
 Oxides TModelOrthopyroxene_Beattie1993::pyroxeneFractions(const TAssemblage& assemblage,
                                                           double) const {
     const BeattieMelt melt = beattieMelt(assemblage);
     Oxides f{};
-    for (std::size_t i = Ox::TiO2; i < kOxideCount; ++i)
-        f[i] = (kBeattieA[i] + kBeattieB[i] * melt.dMg) * melt.X[i];
-    const double octahedralAl = f[Ox::Al2O3];
-    f[Ox::Al2O3] = 2.0 * octahedralAl;
-    f[Ox::SiO2] = 0.5 - octahedralAl;
+    f[Ox::MgO] = melt.d(kBeattieMg) * melt.X[Ox::MgO];
+    f[Ox::FeO] = melt.d(kBeattieFe) * melt.xFe;
+    f[Ox::MnO] = melt.d(kBeattieMn) * melt.X[Ox::MnO];
+    f[Ox::CaO] = melt.d(kBeattieCa) * melt.X[Ox::CaO];
+    f[Ox::SiO2] = 0.5;
     return f;
 }
 

@@ -47,6 +47,7 @@ DispatchResult TVarnodelCalcThread::execute() {
         pendingError_ = e.what();
         ++result.failed;
     }
+    lock_.reset();
     if (!pendingError_.empty()) {
         reporter_.message(pendingError_);
         pendingError_.clear();
@@ -76,6 +77,7 @@ void TVarnodelCalcThread::reportBatch(DispatchResult& result) {
 
 bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::string& header) {
     try {
+        lock_.emplace(base);
         deleteOldResults(base, dataFile_);
         appendLine(base + ".csv", header);
     } catch (const EInputError& e) {
@@ -124,6 +126,34 @@ void TVarnodelCalcThread::fractional(DispatchResult& result) {
         result);
 }
 
+// Every analysis writes its rows into a buffer of its own that goes to disk once it and every
+// analysis before it have ended, whatever the number of jobs. So the engines never meet a disk
+// error, and a result file that cannot be written ends the batch at once, with one message
+// naming the file and the analysis.
+namespace {
+
+// An analysis whose rows could not be written ended with an error, whatever its run did.
+void markWriteFailure(AnalysisStatus& status, const std::string& base) {
+    status.outcome.kind = OutcomeKind::Error;
+    status.outcome.reason = "its rows could not be written to the result files of " + base;
+}
+
+}  // namespace
+
+bool TVarnodelCalcThread::writeOut(BufferedSink& rows, OutputSink& disk, const std::string& sample,
+                                   DispatchResult& result) {
+    try {
+        rows.replay(disk);
+        return true;
+    } catch (const std::ios_base::failure& e) {
+        const std::string writer(calculationInfo(calculation_).resultsWriter);
+        reporter_.message(writeErrorMessage(result.baseName, writer, sample) + " (" + e.what() +
+                          ")");
+        ++result.failed;
+        return false;
+    }
+}
+
 void TVarnodelCalcThread::runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
                                    DispatchResult& result) {
     batch_ = samples;
@@ -136,12 +166,17 @@ void TVarnodelCalcThread::runBatch(const std::vector<TAssemblage>& samples, cons
     for (std::size_t k = 0; k < samples.size(); ++k) {
         if (onAnalysis_)
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
+        BufferedSink rows;
         ran_.push_back(runNamed(
             samples[k],
-            [&](RunReporter& reporter) { return run(samples[k], reporter, disk, stop_); },
+            [&](RunReporter& reporter) { return run(samples[k], reporter, rows, stop_); },
             reporter_));
         ++result.analyses;
         if (ran_.back().outcome.failed()) ++result.failed;
+        if (!writeOut(rows, disk, samples[k].name, result)) {
+            markWriteFailure(ran_.back(), result.baseName);
+            return;
+        }
         if (stop_.stop_requested()) throw ETTerminate();
     }
 }
@@ -157,18 +192,29 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
     };
     std::vector<Slot> slots(samples.size());
     std::mutex mutex;
-    std::condition_variable finished;
-    std::size_t next = 0;
-    unsigned workersLeft = std::min<unsigned>(jobs_, static_cast<unsigned>(samples.size()));
+    std::condition_variable changed;
+    std::size_t next = 0;     // the next analysis a worker takes
+    std::size_t written = 0;  // analyses whose output is out
+    const unsigned workerCount = std::min<unsigned>(jobs_, static_cast<unsigned>(samples.size()));
+    unsigned workersLeft = workerCount;
+    // Workers run at most this far ahead of the writer, so that a batch of any length holds
+    // the output of a few analyses per worker in memory, not of the whole batch.
+    const std::size_t lookAhead = std::size_t{kLookAheadPerWorker} * workerCount;
     // The user's interrupt, or a result file that could not be written, stops every engine.
     std::stop_source abort;
-    std::stop_callback forward(stop_, [&abort] { abort.request_stop(); });
+    std::stop_callback forward(stop_, [&] {
+        abort.request_stop();
+        std::lock_guard lock(mutex);
+        changed.notify_all();
+    });
 
     const auto worker = [&] {
         while (true) {
             std::size_t k = 0;
             {
-                std::lock_guard lock(mutex);
+                std::unique_lock lock(mutex);
+                changed.wait(lock,
+                             [&] { return next < written + lookAhead || abort.stop_requested(); });
                 k = next++;
             }
             if (k >= slots.size()) break;
@@ -184,44 +230,47 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
             }
             std::lock_guard lock(mutex);
             slot.done = true;
-            finished.notify_all();
+            changed.notify_all();
         }
         std::lock_guard lock(mutex);
         --workersLeft;
-        finished.notify_all();
+        changed.notify_all();
     };
     std::vector<std::jthread> workers;
-    for (unsigned w = workersLeft; w > 0; --w)
+    for (unsigned w = workerCount; w > 0; --w)
         workers.emplace_back(worker);
 
-    // Everything an analysis wrote goes out once it and all before it have ended.
     DirectSink disk;
     for (std::size_t k = 0; k < slots.size(); ++k) {
         {
             std::unique_lock lock(mutex);
-            finished.wait(lock, [&] { return slots[k].done || workersLeft == 0; });
+            changed.wait(lock, [&] { return slots[k].done || workersLeft == 0; });
         }
         Slot& slot = slots[k];
         if (!slot.done || !slot.ran) break;
         if (onAnalysis_)
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
         slot.reporter.replay(reporter_);
-        try {
-            slot.sink.replay(disk);
-        } catch (const std::ios_base::failure&) {
-            const std::string writer(calculationInfo(calculation_).resultsWriter);
-            const std::string text = writeErrorMessage(result.baseName, writer, samples[k].name);
-            reporter_.message(text);
-            slot.status.outcome.kind = OutcomeKind::Error;
-            slot.status.outcome.reason = text;
+        ++result.analyses;
+        if (slot.status.outcome.failed()) ++result.failed;
+        const bool rowsWritten = writeOut(slot.sink, disk, samples[k].name, result);
+        ran_.push_back(slot.status);
+        if (!rowsWritten) {
+            markWriteFailure(ran_.back(), result.baseName);
             abort.request_stop();
         }
-        ++result.analyses;
-        ran_.push_back(slot.status);
-        if (slot.status.outcome.failed()) ++result.failed;
+        {
+            std::lock_guard lock(mutex);
+            ++written;
+            changed.notify_all();
+        }
         if (abort.stop_requested() && !stop_.stop_requested()) break;
     }
     abort.request_stop();
+    {
+        std::lock_guard lock(mutex);
+        changed.notify_all();
+    }
     workers.clear();  // joins
     if (stop_.stop_requested()) throw ETTerminate();
 }

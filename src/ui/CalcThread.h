@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "engines/Fr.h"
 #include "engines/MLA.h"
 #include "io/CompositionText.h"
+#include "io/OutputLock.h"
 #include "io/OutputSink.h"
 #include "io/StatusFile.h"
 #include "models/RunState.h"
@@ -69,6 +71,9 @@ class TVarnodelCalcThread {
     // Old files deleted and the export table's header written; false (with the pending error
     // text set) when that failed.
     bool prepareFiles(const std::string& base, const std::string& header);
+    // Writes an analysis's buffered rows; false (the message given) when a file failed.
+    bool writeOut(BufferedSink& rows, OutputSink& disk, const std::string& sample,
+                  DispatchResult& result);
     std::vector<TAssemblage> compositions() const;
     // The status file and the summary of a batch, on every way a batch ends.
     void reportBatch(DispatchResult& result);
@@ -93,6 +98,8 @@ class TVarnodelCalcThread {
     unsigned jobs_ = 1;
     MlaModels mlaModels_;
     std::string pendingError_;
+    std::optional<OutputLock> lock_;  // held from the files' preparation to the run's end
+    static constexpr unsigned kLookAheadPerWorker = 4;
     std::vector<TAssemblage> batch_;   // the analyses of the running batch
     std::vector<AnalysisStatus> ran_;  // of those, the ones that ran, in order
 };

@@ -44,7 +44,8 @@ std::string overwriteClash(const fs::path& file, const std::string& base,
                            std::initializer_list<std::pair<fs::path, std::string_view>> others) {
     for (const auto& [other, role] : others)
         if (sameFile(file, other)) return "is " + std::string(role);
-    if (isOldResult(base, file)) return "would be deleted as an old result of " + base + ".csv";
+    if (!base.empty() && isOldResult(base, file))
+        return "would be deleted as an old result of " + base + ".csv";
     return {};
 }
 

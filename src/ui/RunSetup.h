@@ -26,7 +26,8 @@ void chooseOutput(TOptions& options, const std::filesystem::path& target);
 
 // Why the run with result files `base` may not touch `file`: "is the data file" (or whatever
 // role goes with an entry of `others` that is the same file), "would be deleted as an old
-// result of <base>.csv", or empty when the file is safe.
+// result of <base>.csv" (not asked with an empty base: a run that deletes nothing), or empty
+// when the file is safe.
 std::string overwriteClash(
     const std::filesystem::path& file, const std::string& base,
     std::initializer_list<std::pair<std::filesystem::path, std::string_view>> others = {});

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <locale>
+#include <string>
+
+#include "core/Errors.h"
 
 namespace varnodel {
 namespace {
@@ -102,7 +106,27 @@ INSTANTIATE_TEST_SUITE_P(
                       BoundedCase{"1e3", 0, 1e9, 1000, "good"},
                       BoundedCase{"nan", 0, 100, 0, "good"},  // never a NaN
                       BoundedCase{"inf", 0, 100, 0, "good"},
-                      BoundedCase{"1e400", 0, 100, 100, "bad"}));  // too large: the maximum
+                      BoundedCase{"1e400", 0, 100, 100, "bad"},           // too large: the maximum
+                      BoundedCase{"1e400", -1e300, 1e300, 1e40, "good"},  // as dropping finds it
+                      BoundedCase{"1e-400", -1, 1, 1e-40, "good"}));
+
+// A field of a million digits is read in one pass, as the prefix the dropping would reach.
+TEST(ParseBounded, EndlessFieldsReadAsTheirLongestReadablePrefix) {
+    EXPECT_EQ(parseBoundedWithStatus(std::string(1'000'000, '1'), 0, 100).status, "bad");
+    EXPECT_EQ(parseBounded(std::string(1'000'000, '1'), 0, HUGE_VAL),
+              std::stod(std::string(309, '1')));
+    EXPECT_DOUBLE_EQ(parseBounded("2." + std::string(1'000'000, '5')), 2.5555555555555556);
+    EXPECT_EQ(parseBounded(std::string(1'000'000, 'x')), 0.0);
+}
+
+TEST(NumberWriters, RefuseNonFiniteValues) {
+    for (const double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+        EXPECT_THROW(fixedField(bad, 7, 2), EFloatingPointError);
+        EXPECT_THROW(fixedText(bad, 6, 1), EFloatingPointError);
+        EXPECT_THROW(shortestGeneral(bad), EFloatingPointError);
+        EXPECT_THROW(padded(bad), EFloatingPointError);
+    }
+}
 
 TEST(ParseBounded, DefaultBoundsAreZeroToHundred) {
     EXPECT_EQ(parseBounded("250"), 100.0);
@@ -123,6 +147,21 @@ TEST(ParseNumber, IsStrict) {
 struct CommaDecimal : std::numpunct<char> {
     char do_decimal_point() const override { return ','; }
 };
+
+TEST(CsvField, QuotesOnlyFieldsThatWouldSplitARow) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"VG-2 Juan de Fuca MORB glass", "VG-2 Juan de Fuca MORB glass"},
+        {" 1.2500", " 1.2500"},
+        {"", ""},
+        {"Olv-Ford et al., 1983", "\"Olv-Ford et al., 1983\""},
+        {"KL2;G", "\"KL2;G\""},
+        {"the \"old\" glass", "\"the \"\"old\"\" glass\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"cr\rlf", "\"cr\rlf\""},
+    };
+    for (const auto& [text, field] : cases)
+        EXPECT_EQ(csvField(text), field) << text;
+}
 
 TEST(NumberFormat, PointUnderACommaLocale) {
     const std::locale previous =

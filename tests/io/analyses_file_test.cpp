@@ -194,6 +194,27 @@ TEST(AnalysesFile, ReferenceGlassesLoad) {
     EXPECT_TRUE(data.h2oPresent);
 }
 
+TEST(AnalysesFile, QuotedNamesKeepTheirSeparatorsAndQuotes) {
+    const auto loaded = read(
+        "Name,SiO2,MgO,CaO,FeO\n"
+        "\"Kil, 1959\",50,8,11,10\n"
+        " \"say \"\"KL2\"\"\",50,8,11,10\n");
+    ASSERT_EQ(loaded.data.analyses.size(), 2u);
+    EXPECT_EQ(loaded.data.analyses[0].name, "Kil, 1959");
+    EXPECT_EQ(loaded.data.analyses[1].name, "say \"KL2\"");
+    EXPECT_EQ(loaded.data.analyses[1].phases[0].oxides[Ox::FeO], 10.0);
+}
+
+TEST(AnalysesFile, AmountsNoAnalysisReportsRefuseTheRow) {
+    const auto loaded = read(
+        "Name,SiO2,MgO,CaO,FeO\n"
+        "subnormal FeO,50,8,11,1e-310\n"
+        "tiny MgO,50,1e-300,11,10\n"
+        "real,50,8,11,10\n");
+    ASSERT_EQ(loaded.data.analyses.size(), 1u);
+    EXPECT_EQ(loaded.data.analyses[0].name, "real");
+}
+
 TEST(AnalysesFile, MissingFileGivesAnEmptyList) {
     test::RecordingReporter reporter;
     const auto data =

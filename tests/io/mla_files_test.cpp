@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/NumberFormat.h"
 #include "models/RunState.h"
 #include "support/RecordingReporter.h"
 #include "support/ReferenceGlasses.h"
@@ -315,7 +316,7 @@ TEST_F(MlaFilesTest, TheParameterReportGoesToTheFileAndTheLog) {
     const auto lines = mlaParameterLines(state.settings, state.registry(), {}, 0.001);
     std::string text;
     for (const auto& line : lines)
-        text += line + "\n";
+        text += csvField(line) + "\n";
     EXPECT_EQ(readText(base + "_calc_param.csv"), text);
     EXPECT_EQ(reporter_.log, lines);
 }

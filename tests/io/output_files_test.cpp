@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
 #include <fstream>
 
 #include "core/Errors.h"
+#include "io/OutputSink.h"
 #include "support/RecordingReporter.h"
 #include "support/ScratchDir.h"
 
@@ -109,6 +114,44 @@ TEST(BufferedReporter, PassesCallsOnInOrder) {
     EXPECT_EQ(target.log, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(target.debug, (std::vector<std::string>{"d"}));
     EXPECT_EQ(target.messages, (std::vector<std::string>{"m"}));
+}
+
+// Rows that would leave the output folder or block the run are never written.
+TEST_F(OutputFilesTest, ResultNamesThatAreLinksOrFifosAreRemovedNotWrittenThrough) {
+    const fs::path outside = folder_ / "outside.txt";
+    fs::create_symlink(outside, folder_ / "out_FRAC.csv");
+    ASSERT_EQ(::mkfifo((folder_ / "out_FRAC_Olv.csv").c_str(), 0644), 0);
+    deleteOldResults((folder_ / "out_FRAC").string());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(folder_ / "out_FRAC.csv")));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(folder_ / "out_FRAC_Olv.csv")));
+
+    fs::create_symlink(outside, folder_ / "log.txt");
+    EXPECT_THROW(appendLine(folder_ / "log.txt", "row"), std::ios_base::failure);
+    ASSERT_EQ(::mkfifo((folder_ / "pipe.csv").c_str(), 0644), 0);
+    EXPECT_THROW(appendLine(folder_ / "pipe.csv", "row"), std::ios_base::failure);  // no hang
+    EXPECT_FALSE(fs::exists(outside));
+}
+
+// A full disk (here a file-size limit) takes back the row that did not fit whole.
+TEST_F(OutputFilesTest, ARowThatDoesNotFitIsTakenBack) {
+    const std::string row(29, 'r');  // 30 bytes with the line break
+    const auto file = folder_ / "out_FRAC.csv";
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = 100;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    DirectSink sink;
+    int written = 0;
+    try {
+        for (; written < 10; ++written)
+            sink.appendLine(file, row);
+    } catch (const std::ios_base::failure&) {
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(written, 3);
+    EXPECT_EQ(fs::file_size(file), 90u);
 }
 
 }  // namespace

@@ -191,6 +191,24 @@ TEST(Pyroxene, ClinopyroxeneAriskin1986LiquidusOfMorbByHand) {
     EXPECT_NEAR(mgNumber, 0.77209, 0.00001);
 }
 
+// Beattie (1993) orthopyroxene for VG-2 with all iron as FeO, by hand from the published D_Mg
+// relation on the melt's cation fractions: D_Mg = 3.90829 and, from his thermometer,
+// 1433.018 K at 1 bar and 1506.995 K at 10 kbar; the model's extra silica term 2·ln(2·X_Si)
+// (X_Si = 0.47815) raises these to 1445.242 and 1519.850 K. The pyroxene's M sites hold
+// exactly 0.5 and its Mg# is D_Mg·X_Mg/(D_Mg·X_Mg + D_Fe·X_Fe) = 0.772827.
+TEST(Pyroxene, OrthopyroxeneBeattie1993FollowsThePublishedPartitionOfMg) {
+    const auto& glass = glasses().front();
+    TModelOrthopyroxene_Beattie1993 model;
+    for (const auto& [pressure, expected] : {std::pair{1.0, 1445.2425}, {10000.0, 1519.8504}}) {
+        TAssemblage a = test::meltAssemblage(glass, 0.0, 0.0, pressure);
+        EXPECT_NEAR(liquidus(model, a), expected, 1e-4) << pressure;
+    }
+    TAssemblage a = test::meltAssemblage(glass);
+    const Oxides f = model.pyroxeneFractions(a, 1445.0);
+    EXPECT_NEAR(f[Ox::MgO] + f[Ox::FeO] + f[Ox::MnO] + f[Ox::CaO], 0.5, 1e-12);
+    EXPECT_NEAR(f[Ox::MgO] / (f[Ox::MgO] + f[Ox::FeO]), 0.772827, 1e-6);
+}
+
 // --- Quellmark 2001 -------------------------------------------------------------------------
 
 // The Quellmark clinopyroxene on a stand-in olivine liquidus that depends on pressure, so that
