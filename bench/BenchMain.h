@@ -6,7 +6,9 @@ namespace varnodel::bench {
 
 void registerLiquidusBenchmarks();
 void registerForwardRunBenchmarks();
+void registerReverseRunBenchmarks();
 void registerBatchBenchmarks();
 void registerMlaBenchmarks();
+void registerIronLossBenchmarks();
 
 }  // namespace varnodel::bench

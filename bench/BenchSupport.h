@@ -9,11 +9,15 @@
 #include <utility>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "core/Assemblage.h"
 #include "core/Calculations.h"
 #include "core/RunReporter.h"
+#include "engines/Fr.h"
 #include "io/AnalysesFile.h"
 #include "io/CompositionText.h"
+#include "io/FracFiles.h"
 #include "models/RunState.h"
 
 namespace varnodel::bench {
@@ -46,6 +50,43 @@ inline std::vector<std::pair<Phase, std::string>> fordLangmuirModels() {
     return {{Phase::Olivine, "Ford et al., 1983"},
             {Phase::Plagioclase, "Langmuir et al., 1992"},
             {Phase::Clinopyroxene, "Langmuir et al., 1992"}};
+}
+
+// A forward run's result rows, dropped.
+class NoFracOutput : public FracOutput {
+  public:
+    void runHeader(const FracRunInfo&) override {}
+    void startingComposition(const FracRunInfo&, const TAnalysis&) override {}
+    void printedStep(const FracRunInfo&, const FracState&, const TAnalysis&, double,
+                     bool) override {}
+};
+
+// What the models were asked in one run: liquidus temperatures, and the residual evaluations
+// of their liquidus searches.
+struct ModelWork {
+    double liquidus = 0.0;
+    double residuals = 0.0;
+
+    void add(const RunContext& context) {
+        liquidus += static_cast<double>(context.modelCalls);
+        residuals += static_cast<double>(context.residualEvaluations);
+    }
+    void report(benchmark::State& bench) const {
+        bench.counters["model_evaluations"] = liquidus;
+        bench.counters["residual_evaluations"] = residuals;
+    }
+};
+
+// The models' work in a forward run of `analysis` with the state's settings, no files written.
+inline ModelWork forwardRunWork(const RunState& state, const TAssemblage& analysis) {
+    RunSnapshot snapshot = state.snapshot();
+    NullReporter quiet;
+    NoFracOutput none;
+    TFracThread engine(snapshot, analysis, none, quiet);
+    engine.run();
+    ModelWork work;
+    work.add(snapshot.context());
+    return work;
 }
 
 // A folder of its own under the system's temporary folder, removed with the object.

@@ -1,8 +1,9 @@
 // One forward fractional crystallisation: VG-2 with olivine (Ford et al., 1983), plagioclase
 // and clinopyroxene (Langmuir et al., 1992), QFM, to 50% crystallisation in steps of 0.01% of
 // the melt. "ForwardRun" writes the result files as a run does (the main log is built and
-// dropped); "ForwardRun/NoFiles" measures the engine alone. The counter model_evaluations is
-// the number of liquidus temperatures the engine asked the models for.
+// dropped); "ForwardRun/NoFiles" measures the engine alone. The counters: model_evaluations,
+// the liquidus temperatures the engine asked the models for; residual_evaluations, the
+// residuals their searches evaluated.
 #include <benchmark/benchmark.h>
 
 #include "BenchMain.h"
@@ -15,14 +16,6 @@
 namespace varnodel::bench {
 
 namespace {
-
-class NoFracOutput : public FracOutput {
-  public:
-    void runHeader(const FracRunInfo&) override {}
-    void startingComposition(const FracRunInfo&, const TAnalysis&) override {}
-    void printedStep(const FracRunInfo&, const FracState&, const TAnalysis&, double,
-                     bool) override {}
-};
 
 void forwardRun(benchmark::State& bench, bool withFiles) {
     const AnalysesData data = referenceGlassFile();
@@ -39,7 +32,7 @@ void forwardRun(benchmark::State& bench, bool withFiles) {
     appendLine(base + ".csv", fracExportHeader(withModel, present));
 
     NullReporter quiet;
-    std::uint64_t evaluations = 0;
+    ModelWork work;
     for (auto _ : bench) {
         RunSnapshot snapshot = state.snapshot();
         DirectSink disk;
@@ -51,9 +44,10 @@ void forwardRun(benchmark::State& bench, bool withFiles) {
             bench.SkipWithError("the forward run did not complete");
             return;
         }
-        evaluations = engine.modelEvaluations();
+        work = ModelWork{};
+        work.add(snapshot.context());
     }
-    bench.counters["model_evaluations"] = static_cast<double>(evaluations);
+    work.report(bench);
 }
 
 }  // namespace

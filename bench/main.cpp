@@ -7,8 +7,10 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     varnodel::bench::registerLiquidusBenchmarks();
     varnodel::bench::registerForwardRunBenchmarks();
+    varnodel::bench::registerReverseRunBenchmarks();
     varnodel::bench::registerBatchBenchmarks();
     varnodel::bench::registerMlaBenchmarks();
+    varnodel::bench::registerIronLossBenchmarks();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -1,6 +1,7 @@
 // The melt liquidus association of VG-2 with every registered mineral model (QFM), as
 // `varnodel-cli mla` computes one analysis: "MLA/AllModels" writes its files, "MLA/AllModels/
-// NoFiles" measures the engine alone. The counter models is the number of models evaluated.
+// NoFiles" measures the engine alone. The counter models is the number of models evaluated;
+// the others are as in frac_bench.cpp.
 #include <benchmark/benchmark.h>
 
 #include "BenchMain.h"
@@ -39,6 +40,7 @@ void mla(benchmark::State& bench, bool withFiles) {
     ScratchFolder folder("mla");
     const std::string base = (folder.path() / "Varnodel_Output_MLA").string();
     NullReporter quiet;
+    ModelWork work;
     for (auto _ : bench) {
         RunSnapshot snapshot = state.snapshot();
         DirectSink disk;
@@ -50,8 +52,11 @@ void mla(benchmark::State& bench, bool withFiles) {
             bench.SkipWithError("the liquidus association did not complete");
             return;
         }
+        work = ModelWork{};
+        work.add(snapshot.context());
     }
     bench.counters["models"] = static_cast<double>(count);
+    work.report(bench);
 }
 
 }  // namespace

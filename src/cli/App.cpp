@@ -3,8 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
-#include "ExportCommand.h"
 #include "CalcCommand.h"
+#include "ExportCommand.h"
 #include "ModelListing.h"
 #include "RunCommand.h"
 #include "io/RunRecord.h"
@@ -25,10 +25,18 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RunOptions fracOptions;
     auto* frac = app.add_subcommand("frac", "Forward fractional crystallisation");
     addRunOptions(*frac, fracOptions);
+    RunOptions revOptions;
+    auto* rev = app.add_subcommand(
+        "rev", "Reverse crystallisation: minerals added back to an evolved melt");
+    addRunOptions(*rev, revOptions);
     RunOptions mlaOptions;
     auto* mla = app.add_subcommand(
         "mla", "Melt liquidus association: liquidus and mineral of every chosen model");
     addRunOptions(*mla, mlaOptions);
+    RunOptions ironLossOptions;
+    auto* ironLoss = app.add_subcommand(
+        "ironloss", "Fe-loss reconstruction of melt inclusions in olivine (host Fo, final FeO*)");
+    addIronLossOptions(*ironLoss, ironLossOptions);
     ExportOptions exportOptions;
     auto* exportCommand = addExportCommand(app, exportOptions);
     KdSetOptions kdSetOptions;
@@ -82,7 +90,9 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     fracOptions.commandLine = mlaOptions.commandLine = shellCommandLine(argc, argv);
     if (frac->parsed()) return runCalculation(Calculation::Fractional, fracOptions, out, err);
+    if (rev->parsed()) return runCalculation(Calculation::Reverse, revOptions, out, err);
     if (mla->parsed()) return runCalculation(Calculation::MLA, mlaOptions, out, err);
+    if (ironLoss->parsed()) return runCalculation(Calculation::IronLoss, ironLossOptions, out, err);
     if (exportCommand->parsed()) return runExport(exportOptions, out, err);
     if (kdSet->parsed()) return runKdSet(kdSetOptions, out, err);
     if (calc->parsed()) return runCalc(calcOptions, out, err);

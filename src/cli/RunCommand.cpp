@@ -142,13 +142,10 @@ namespace {
 // a warning (the results stand without it).
 void writeRunRecord(const std::string& base, const RunOptions& o, const RunState& state,
                     const MlaChoice& mla, std::ostream& err) {
-    const std::string file = base + "_settings.toml";
+    const std::string file = runRecordFile(base);
     const RunRecord record{std::string("Varnodel ") + VARNODEL_VERSION, utcNow(), o.commandLine,
                            o.data};
-    std::ofstream out(file, std::ios::trunc);
-    out << runRecordText(record, state, mla);
-    out.close();
-    if (!out)
+    if (!varnodel::writeRunRecord(file, runRecordText(record, state, mla)))
         err << "varnodel-cli: warning: the settings record " << file << " could not be written\n";
 }
 
@@ -258,6 +255,15 @@ void addRunOptions(CLI::App& command, RunOptions& o) {
         ->type_name("N");
 }
 
+void addIronLossOptions(CLI::App& command, RunOptions& o) {
+    addRunOptions(command, o);
+    command
+        .add_option("--write-settings", o.writeSettings,
+                    "Write the settings with the reconstructed melt as the starting melt of the "
+                    "diffusion profiles (one analysis: --analysis N with --data)")
+        ->type_name("FILE");
+}
+
 int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& out,
                    std::ostream& err) {
     const IgnoreBrokenPipe brokenPipe;
@@ -291,6 +297,17 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
             return kExitUsage;
         }
     }
+    if (!o.writeSettings.empty()) {
+        const std::string clash = overwriteClash(o.writeSettings, base,
+                                                 {{o.data, "the data file"},
+                                                  {o.settings, "the settings file"},
+                                                  {o.debugLog, "the diagnostics log"}});
+        if (!clash.empty()) {
+            err << "varnodel-cli: --write-settings " << o.writeSettings << ' ' << clash
+                << ": choose another name\n";
+            return kExitUsage;
+        }
+    }
     if (!o.settings.empty() && !overwriteClash(o.settings, base).empty()) {
         err << "varnodel-cli: the settings file " << o.settings << " would be deleted as an old "
             << "result of " << base << ".csv: choose another output name\n";
@@ -307,6 +324,14 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
             loadData(state, o.data, o.analysis, calculation, reporter, err, o.strict, o.sample);
         if (!loaded) return kExitUsage;
         present = *loaded;
+    }
+
+    // The settings for the profiles hold one starting melt: that of one inclusion.
+    if (!o.writeSettings.empty() && state.options.wholeFile && state.analyses.size() > 1) {
+        err << "varnodel-cli: --write-settings takes the melt of one inclusion: choose it with "
+               "--analysis N ("
+            << o.data << " holds " << state.analyses.size() << ")\n";
+        return kExitUsage;
     }
 
     InterruptWatch interrupt;
@@ -344,9 +369,24 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     }
     // The result files could not be prepared where --output (or --data) points: nothing ran.
     if (result.notStarted) return kExitUsage;
-    if (!o.quiet)
-        err << "varnodel-cli: results in " << result.baseName << ".csv, " << result.baseName
-            << "_calc_param.csv and " << result.baseName << "_<mineral>.csv\n";
+    if (!o.quiet) {
+        err << "varnodel-cli: results in " << result.baseName << ".csv";
+        if (calculation == Calculation::IronLoss)
+            err << " and " << result.baseName << "_calc_param.csv\n";
+        else
+            err << ", " << result.baseName << "_calc_param.csv and " << result.baseName
+                << "_<mineral>.csv\n";
+    }
+    if (!o.writeSettings.empty() && result.ironLoss) {
+        applyIronLossResult(*result.ironLoss, state);
+        std::ofstream file(o.writeSettings, std::ios::trunc);
+        file << settingsText(state, mla);
+        file.close();
+        if (!file) {
+            err << "varnodel-cli: cannot write the settings file " << o.writeSettings << '\n';
+            return kExitRunError;
+        }
+    }
     return result.failed > 0 || debugLost ? kExitRunError : kExitOk;
 }
 

@@ -31,9 +31,14 @@ struct RunOptions {
     bool strict = false;      // a data file the reader had to make do with is refused
     unsigned jobs = 0;        // analyses run in parallel (1 to 1024); 0: one per hardware thread
     std::string commandLine;  // as typed, for the run's settings record
+    // ironloss: the settings file that a following profile-ic / profile-cr run reads, with the
+    // reconstructed melt as its starting melt.
+    std::string writeSettings;
 };
 
 void addRunOptions(CLI::App& command, RunOptions& options);
+// The options of `ironloss`: those of every run and --write-settings.
+void addIronLossOptions(CLI::App& command, RunOptions& options);
 
 // A whole number from `min` to `max` (surrounding blanks allowed), rewritten as plain digits
 // for CLI11 to convert; anything else is named in the error.

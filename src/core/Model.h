@@ -47,6 +47,39 @@ class TModel {
     // Numbers the liquidus searches of this model; the melt does not change within one.
     std::uint64_t searchId() const { return searchId_; }
 
+    // Called in residual mode within a liquidus search, after the residual has been evaluated
+    // once for this melt. True only when the model can show for this melt that its residual
+    // (1) is monotonic in T over any bracket above 0 (in its own unit), (2) is finite all over
+    // such a bracket when it is finite at the bracket's low end, and (3) is of order one and
+    // computed to far better than kCertainResidual, so that a computed value beyond that has
+    // the sign of the exact function, and (4) has no effect beyond its value, so that the
+    // search may evaluate it where the halving would not. The search then takes the sign of
+    // the residual at most halving points from a few evaluations near the root instead of
+    // evaluating it there.
+    virtual bool residualIsMonotonic(const TAssemblage& assemblage);
+
+    // Where this model's last certified liquidus search ended: the start of its next one. The
+    // temperature found never depends on it, only the number of residual evaluations does.
+    struct LiquidusMemory {
+        double root = 0.0;
+        double slope = 0.0;  // of the residual at the root, per unit of T
+        bool valid = false;
+        // The bracket after each of the first rounds of the last halving from [hi0, lo0] to
+        // tol: a halving from the same bracket whose midpoints fall on the same sides of its
+        // root passes through the same brackets.
+        struct Path {
+            static constexpr int kRounds = 40;
+            double lo0 = 0.0, hi0 = 0.0, tol = 0.0;
+            int rounds = 0;
+            std::array<double, kRounds> lo, hi;
+            std::array<bool, kRounds> movedHi;  // the round's midpoint became hi
+        } path;
+    };
+    LiquidusMemory liquidusMemory;
+    // False runs every liquidus search of this model as the plain halving, evaluating the
+    // residual at every point (the reference the faster search is checked against).
+    bool fastLiquidusSearch = true;
+
     std::string displayName;
     std::string secondName;  // not set by any model
     std::string shortName;   // eight characters, blanks included
@@ -180,9 +213,16 @@ class THash {
 // over the residual that `model` returns in residual mode, to within `tol`, at most 101 rounds.
 // When the halving ends at an end of the bracket, the bracket is scanned downwards for the
 // highest sign change before giving up: a residual with no root in the bracket raises
-// EModelError_GetT, as does a residual that is not finite.
+// EModelError_GetT, as does a residual that is not finite. For a model that shows its residual
+// monotonic (TModel::residualIsMonotonic) most of the halving's signs come from a few
+// evaluations near the root, found from the model's last root; the result, its warning and
+// its failures are those of the halving that evaluates every midpoint.
 void bisectTemperature(TModel& model, const TAssemblage& assemblage, double& T, double tol,
                        double lo, double hi);
+
+// A residual value whose sign rounding cannot have turned, for a model whose residual is
+// monotonic (TModel::residualIsMonotonic).
+inline constexpr double kCertainResidual = 1e-11;
 
 // One run of the halving rule of bisectTemperature over any function f, from the bracket ends
 // lo and hi (lo the larger, as in the liquidus search): stops when lo - hi <= tol or after 101
@@ -192,12 +232,17 @@ struct Halving {
     bool exhausted;
     bool exactRoot = false;  // the function was exactly 0 at x
 };
-template <class Function>
-Halving halveBracket(const Function& f, double tol, double lo, double hi) {
+// The halving's rounds from a state it reached: the bracket [hi, lo], the function's value at hi
+// and the rounds run so far.
+struct NoRoundRecord {
+    void operator()(int, double, double, bool) const {}
+};
+
+// `record(round, lo, hi, movedHi)` is told the bracket after each round that moves one end.
+template <class Function, class Record = NoRoundRecord>
+Halving halveBracketFrom(Function&& f, double tol, double lo, double hi, double fhi, int round,
+                         Record&& record = {}) {
     constexpr int kMaxRounds = 101;
-    double fhi = f(hi);
-    if (fhi == 0.0) return {hi, false, true};
-    int round = 0;
     bool exactRoot = false;
     while (true) {
         ++round;
@@ -223,9 +268,17 @@ Halving halveBracket(const Function& f, double tol, double lo, double hi) {
                 fhi = fm;
             }
         }
+        record(round, lo, hi, hi == mid);
         if (lo - hi <= tol || round >= kMaxRounds) break;
     }
     return {(lo + hi) / 2.0, lo - hi > tol, exactRoot};
+}
+
+template <class Function>
+Halving halveBracket(Function&& f, double tol, double lo, double hi) {
+    const double fhi = f(hi);
+    if (fhi == 0.0) return {hi, false, true};
+    return halveBracketFrom(f, tol, lo, hi, fhi, 0);
 }
 
 // "Could not reach the target difference ..." warning of a search that used all its rounds.

@@ -14,6 +14,15 @@ namespace varnodel {
 enum class DensityModel : std::uint8_t { LangeCarmichael1987 = 0, NelsonCarmichael1979 = 1 };
 enum class ViscosityModel : std::uint8_t { BottingaWeill1972 = 0, GiordanoDingwell2003 = 1 };
 
+// The minor elements (Ca, Mn, Cr) that the host olivine of melt inclusions is given, in the order
+// of the choice "Set of minor elements (Ca, Mn, Cr) in Olivine".
+enum class OlivineMinorSet : std::uint8_t {
+    None = 0,  // the olivine model's own
+    Komatiites = 1,
+    HighCaBoninites = 2,
+    MorbBabb = 3,  // MORB or BABB: functions of Fo
+};
+
 // Settings of the melt-inclusion calculations (Fe-loss reconstruction and diffusion profiles).
 struct TMeltInclusionSettings {
     double coolingInterval = 100.0;  // degrees Celsius
@@ -26,6 +35,7 @@ struct TMeltInclusionSettings {
     bool loadLastResult = false;
     bool instantCooling = true;
     bool coolingRateMode = false;
+    OlivineMinorSet olivineMinorSet = OlivineMinorSet::None;
 
     bool operator==(const TMeltInclusionSettings&) const = default;
 };
@@ -87,6 +97,11 @@ struct TParameters {
     bool operator==(const TParameters&) const = default;
 };
 
+// The conditions of "Exclude mineral", in the order of `otherSettings` and `exclusionFlags`.
+namespace Exclusion {
+enum : std::size_t { Temperature = 0, MeltMgO, Fo, Composition };
+}
+
 inline constexpr std::size_t kTraceChoiceCount = kTraceCount + 1;  // the traces and H2O
 
 struct TMineralOptions {
@@ -95,7 +110,11 @@ struct TMineralOptions {
     bool h2oCorrection = false;
     double h2oA = 0.0;  // dT = -a x H2O(wt%)^b
     double h2oB = 0.0;
+    // The limits of the reverse run's "Exclude mineral" conditions, indexed by `Exclusion`:
+    // degrees Celsius, wt% MgO of the melt, mol% Fo of olivine, mol% of the mineral's own
+    // composition number. A limit counts only while its flag is set.
     std::array<double, 4> otherSettings{1200.0, 9.0, 90.0, 90.0};
+    std::array<bool, 4> exclusionFlags{};
     double fractionation = 100.0;  // % of each step's crystals removed to the cumulate
     // Per element (traces 1-37 at 0-36, H2O at 37): "Kd", "Model" or a trace model's name.
     std::array<std::string, kTraceChoiceCount> traceChoices{};

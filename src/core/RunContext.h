@@ -16,8 +16,9 @@ struct RunContext {
     double density = 0.0;
     double thermalExpansion = 0.0;
     double viscosity = 0.0;
-    std::uint32_t modelCalls = 0;  // mineral temperature computations
-    std::string errorText;         // the reason a run ends with FatalError
+    std::uint32_t modelCalls = 0;           // mineral temperature computations
+    std::uint64_t residualEvaluations = 0;  // of the liquidus searches
+    std::string errorText;                  // the reason a run ends with FatalError
 };
 
 }  // namespace varnodel

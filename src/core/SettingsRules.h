@@ -33,6 +33,7 @@ inline constexpr Bounds kFixedRatio{0.001, 100.0};
 inline constexpr Bounds kBufferShift{-10.0, 10.0};  // log units
 inline constexpr Bounds kDpDt{-1000.0, 1000.0};     // bar/degree
 inline constexpr Bounds kStopTemperature{0.0, 3000.0};
+inline constexpr Bounds kExclusionTemperature{0.0, 3000.0};  // degrees C
 inline constexpr Bounds kOutputInterval{0.0001, 100.0};
 // "Diffusion profiles modelling" on the melt-inclusion tab.
 inline constexpr Bounds kCoolingInterval{1.0, 500.0};          // degrees C

@@ -29,6 +29,13 @@ struct MineralExit {
     std::string why;
 };
 
+// The stop targets as a run that reached one names it, in the order both crystallisations test
+// them: Fo, temperature, melt MgO, degree of crystallisation, An, the three pyroxene Mg#.
+inline constexpr const char* kStopConditionNames[] = {
+    "Fo", "temperature",       "melt MgO",          "degree of crystallisation",
+    "An", "clinopyroxene Mg#", "orthopyroxene Mg#", "pigeonite Mg#",
+};
+
 struct AnalysisOutcome {
     OutcomeKind kind = OutcomeKind::Completed;
     std::string reason;  // empty: the dispatcher takes the texts the run showed

@@ -105,20 +105,10 @@ void TFracThread::setUp() {
     }
 
     // The melt in the molar form, not-determined oxides at 0; the run computes the iron split.
-    meltIndex_ = analysis_.phases.size();
-    for (std::size_t k = 0; k < analysis_.phases.size(); ++k)
-        if (analysis_.phases[k].name == kPhases[0].name) meltIndex_ = k;
-    if (meltIndex_ == analysis_.phases.size()) {
-        snap_.context().errorText = "The analysis has no melt";
-        throw FatalError(snap_.context().errorText);
-    }
+    meltIndex_ = prepareMelt(analysis_, snap_.context());
     TAnalysis& m = meltRef();
     conv_.ppmToWt(m);
     conv_.wtToMoles(m);
-    for (std::size_t k = 0; k < kOxideCount; ++k)
-        if (m.notDetermined[k]) m.oxides[k] = 0.0;
-    m.notDetermined[Ox::Fe2O3] = false;
-    m.notDetermined[Ox::FeO] = false;
 
     computeCorrections();
     st_.lgfO2 = -1.0;
@@ -266,39 +256,18 @@ void TFracThread::updateSolubility() {
 // --- one step -------------------------------------------------------------------------------
 
 RunOutcome TFracThread::run() {
-    RunOutcome outcome = RunOutcome::Completed;
-    const std::string& sample = analysis_.name;
-    std::string& errorText = snap_.context().errorText;
     outcome_ = AnalysisOutcome{};
-    OutcomeKind kind = OutcomeKind::StopCondition;
-    try {
-        setUp();
-        while (!st_.stopped && !stopRequested())
-            stepOnce();
-        if (!st_.stopped && stopRequested()) outcome = RunOutcome::Interrupted;
-    } catch (const FatalError&) {
-        outcome = RunOutcome::Failed;  // the reason is in the error text, shown below
-        kind = OutcomeKind::ModelFailure;
-    } catch (const ENoMineralsLeft& e) {
-        reporter_.debugLine(e.what());
-        reporter_.message("No minerals left in calculations with " + sample +
-                          ". Calculation aborted.");
-        outcome = RunOutcome::Failed;
-        kind = OutcomeKind::NoMineralsLeft;
-    } catch (...) {
-        if (!reportRunError(std::current_exception(), sample, snap_.context(), reporter_)) throw;
-        outcome = RunOutcome::Failed;
-        kind = OutcomeKind::Error;
-    }
-    if (!errorText.empty()) {
-        reporter_.message(errorText + ". Analysis " + sample);
-        errorText.clear();
-        if (outcome != RunOutcome::Failed) kind = OutcomeKind::ModelFailure;
-        outcome = RunOutcome::Failed;
-    }
-    if (outcome == RunOutcome::Interrupted) kind = OutcomeKind::Interrupted;
-    outcome_.kind = kind;
-    if (kind == OutcomeKind::StopCondition) outcome_.reason = stopReason_;
+    outcome_.kind = OutcomeKind::StopCondition;
+    const RunOutcome outcome = runCrystallisation(
+        [this] {
+            setUp();
+            while (!st_.stopped && !stopRequested())
+                stepOnce();
+            return !st_.stopped && stopRequested() ? RunOutcome::Interrupted
+                                                   : RunOutcome::Completed;
+        },
+        analysis_.name, snap_.context(), reporter_, outcome_);
+    if (outcome_.kind == OutcomeKind::StopCondition) outcome_.reason = stopReason_;
     outcome_.mineralsLeft = routines_.exits();
     return outcome;
 }
@@ -473,12 +442,9 @@ void TFracThread::checkStopConditions() {
         stop.flags[Stop::Orthopyroxene] && composition(Phase::Orthopyroxene),
         stop.flags[Stop::Pigeonite] && composition(Phase::Pigeonite),
     };
-    static constexpr const char* kNames[] = {
-        "Fo", "temperature",       "melt MgO",          "degree of crystallisation",
-        "An", "clinopyroxene Mg#", "orthopyroxene Mg#", "pigeonite Mg#",
-    };
     for (std::size_t k = 0; k < std::size(hit); ++k) {
-        if (hit[k] && !st_.stopped) stopReason_ = std::string("stop condition: ") + kNames[k];
+        if (hit[k] && !st_.stopped)
+            stopReason_ = std::string("stop condition: ") + kStopConditionNames[k];
         st_.stopped = st_.stopped || hit[k];
     }
 }

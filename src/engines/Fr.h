@@ -16,6 +16,7 @@
 #include "engines/FrPrint.h"
 #include "engines/FrState.h"
 #include "engines/MineralRoutines.h"
+#include "engines/RunErrors.h"
 #include "engines/ScaledSettings.h"
 #include "models/RunState.h"
 #include "models/TOxydationState.h"

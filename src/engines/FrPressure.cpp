@@ -16,8 +16,10 @@ PressurePath::PressurePath(const TPressureBlock& block, PathDirection direction)
       dPdTMode_(block.dPdTMode),
       stepsMode_(block.stepsMode),
       steps_(block.steps) {
-    const double p0 = steps_[0][0], f1 = steps_[1][1], p1 = steps_[1][0];
-    // Slope from the starting row to row 1, in bar per unit fraction crystallised.
+    // Slope from the starting pressure to row 1, in bar per unit fraction. Not from the table's
+    // row 0 as entered: the settings file gives only the stages, and a slope from an empty row
+    // (0 kbar) would send the path to the 1 bar floor before the first stage.
+    const double p0 = block.pressure, f1 = steps_[1][1], p1 = steps_[1][0];
     if (stepsMode_ && f1 > 0.0 && f1 > steps_[0][1]) pressureSlope_ = (p1 - p0) * 1e5 / f1;
     steps_[0][0] = pressure_;
     previousPressure_ = pressure_;

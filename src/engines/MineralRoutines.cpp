@@ -31,6 +31,22 @@ std::string name(std::size_t mineral) {
 
 }  // namespace
 
+std::size_t prepareMelt(TAssemblage& analysis, RunContext& context) {
+    std::size_t index = analysis.phases.size();
+    for (std::size_t k = 0; k < analysis.phases.size(); ++k)
+        if (analysis.phases[k].name == kPhases[0].name) index = k;
+    if (index == analysis.phases.size()) {
+        context.errorText = "The analysis has no melt";
+        throw FatalError(context.errorText);
+    }
+    TAnalysis& m = analysis.phases[index];
+    for (std::size_t k = 0; k < kOxideCount; ++k)
+        if (m.notDetermined[k]) m.oxides[k] = 0.0;
+    m.notDetermined[Ox::Fe2O3] = false;
+    m.notDetermined[Ox::FeO] = false;
+    return index;
+}
+
 void requireFinite(double value, const char* what) {
     if (!std::isfinite(value))
         throw EFloatingPointError(std::string("A value that is not a number: ") + what);
@@ -91,24 +107,32 @@ void MineralRoutines::splitIronOrDropOlivine(TAssemblage& assemblage, double T) 
     }
 }
 
+std::optional<MineralLiquidus> MineralRoutines::liquidus(std::size_t i, TAssemblage& assemblage,
+                                                         double pressureBar,
+                                                         const LiquidusCorrection& correction) {
+    TModel* m = model(i);
+    if (m == nullptr) return std::nullopt;
+    try {
+        const double t = modelLiquidus(*m, assemblage, pressureBar);
+        return MineralLiquidus{t, correction.corrected(t)};
+    } catch (const EModelError_GetT& e) {
+        takeMessage(*m);
+        dropMineral(i, e.what());
+        return std::nullopt;
+    }
+}
+
 std::optional<MineralLiquidus> MineralRoutines::settleIron(std::size_t i, TAssemblage& assemblage,
                                                            double pressureBar,
-                                                           const LiquidusCorrection& correction) {
+                                                           const LiquidusCorrection& correction,
+                                                           IronSettling how) {
     if (!hasModel(i)) return std::nullopt;
     MineralLiquidus liquidus;
     // False when the mineral has no model (any more) or its model failed and it left the run.
     const auto evaluate = [&] {
-        TModel* m = model(i);
-        if (m == nullptr) return false;
-        try {
-            const double t = modelLiquidus(*m, assemblage, pressureBar);
-            liquidus = {t, correction.corrected(t)};
-        } catch (const EModelError_GetT& e) {
-            takeMessage(*m);
-            dropMineral(i, e.what());
-            return false;
-        }
-        return true;
+        const auto found = this->liquidus(i, assemblage, pressureBar, correction);
+        if (found) liquidus = *found;
+        return found.has_value();
     };
     const bool equation = settings().parameters.equationMode;
     double remembered = meltIn(assemblage).oxides[Ox::Fe2O3];
@@ -126,11 +150,21 @@ std::optional<MineralLiquidus> MineralRoutines::settleIron(std::size_t i, TAssem
         remembered = now;
         ++cycles;
     }
+    const bool inclusion = how == IronSettling::InclusionMelt;
     if (!settled) {
         reporter_.debugLine("Could not reach the target difference between the old and");
-        reporter_.debugLine(
-            " new Fe3+ values in 100 cycles. The Fe2+/Fe3+ value is approximated for " + name(i) +
-            " during this step.");
+        reporter_.debugLine(" new Fe3+ values in 100 cycles. The Fe2+/Fe3+ value is approximated " +
+                            (inclusion ? std::string() : "for " + name(i) + " ") +
+                            "during this step.");
+        if (inclusion) reporter_.debugLine("");
+    }
+    if (inclusion) {
+        for (TAnalysis& phase : assemblage.phases) {
+            if (phase.name != kPhases[0].name) continue;
+            conv_.molesToWt(phase);
+            normalizeTotal(phase, "none", 0.0);
+            conv_.wtToMoles(phase);
+        }
     }
     if (!evaluate()) return std::nullopt;
     return liquidus;

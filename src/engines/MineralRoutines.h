@@ -38,6 +38,11 @@
 
 namespace varnodel {
 
+// The position of the melt in the analysis of a run, its not-determined oxides set to 0 and the
+// flags of its iron cleared (the run computes the split). An analysis without a melt ends the
+// run (FatalError, the reason in the context's error text).
+std::size_t prepareMelt(TAssemblage& analysis, RunContext& context);
+
 // Throws EFloatingPointError naming `what` when `value` is not a finite number.
 void requireFinite(double value, const char* what);
 
@@ -87,12 +92,22 @@ class MineralRoutines {
     // The same, but an olivine that gives no Fo has failed and leaves the run.
     void splitIronOrDropOlivine(TAssemblage& assemblage, double T);
 
+    // The mineral's liquidus at `pressureBar`, as its model gives it and corrected. Null when
+    // the mineral has no model or its model failed (it then left the run).
+    std::optional<MineralLiquidus> liquidus(std::size_t mineral, TAssemblage& assemblage,
+                                            double pressureBar,
+                                            const LiquidusCorrection& correction);
+
     // `getFe2Fe3`: the mineral's liquidus and the melt's iron split, settled together (the split
     // at the corrected liquidus, in the equation mode at the model's), then the liquidus of the
     // final melt. Null when the mineral has no model or its model failed (it then left the run).
+    // The melt-inclusion calculations bring the settled melt back to 100 g before its last
+    // liquidus (IronSettling::InclusionMelt).
+    enum class IronSettling { Melt, InclusionMelt };
     std::optional<MineralLiquidus> settleIron(std::size_t mineral, TAssemblage& assemblage,
                                               double pressureBar,
-                                              const LiquidusCorrection& correction);
+                                              const LiquidusCorrection& correction,
+                                              IronSettling how = IronSettling::Melt);
 
     // The mineral in equilibrium with the melt at `liquidus`, in the molar form, its trace
     // elements by constant Kd or their model; the olivine from the chosen exchange coefficient

@@ -34,11 +34,6 @@ std::string fixedWidth(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
 
-// (Fe/Mg)olivine / (Fe/Mg)melt from Fo and the melt's molar FeO and MgO.
-double olivineKd(double fo, const TAnalysis& melt) {
-    return (1.0 - fo) / fo * (melt.oxides[Ox::MgO] / melt.oxides[Ox::FeO]);
-}
-
 bool oxidationDefined(const TParameters& p, const TAnalysis& melt) {
     return !(p.bufferMode && isFe3FreeBuffer(p.bufferModel)) && melt.oxides[Ox::Fe2O3] != 0.0 &&
            melt.oxides[Ox::FeO] != 0.0;
@@ -85,14 +80,7 @@ void FracFiles::runHeader(const FracRunInfo& info) {
         const TMineralOptions& o = s.minerals[i];
         r.line("   The model used for " + label(i) + " is: " + info.models[i]->displayName);
         if (i == 1) {
-            std::string kd;
-            if (p.fixedKdOption) kd = "KD(Fe-Mg) = " + number(p.kdFeMg);
-            if (p.sobolevQuellmarkOption) kd = "KD(Fe-Mg) after Sobolev & Quellmark 1994;";
-            if (p.lnKdOption)
-                kd = "Ln(KD(Fe-Mg)) = " + number(p.lnKdA) + " / T + " + number(p.lnKdB) +
-                     " * P / T + " + number(p.lnKdC) + ";";
-            if (p.toplisOption) kd = "KD(Fe-Mg) after Toplis 2005;";
-            if (!kd.empty()) r.line("    Olivine composition is calculated using " + kd);
+            if (const std::string kd = olivineKdLine(p); !kd.empty()) r.line(kd);
             r.line("    Olv fractionation is: " + number(o.fractionation) + " %");
         } else {
             r.line("    " + label(i) + " fractionation is: " + fixedField(o.fractionation, 5, 2) +
@@ -146,26 +134,12 @@ void FracFiles::runHeader(const FracRunInfo& info) {
         }
     }
 
-    r.line(std::string("Melt density is calculated following the model of ") +
-           (p.densityModel == DensityModel::LangeCarmichael1987 ? "Lange & Carmichael 1987"
-                                                                : "Nelson & Carmichael 1979"));
-    r.line(std::string("Melt viscosity is calculated following the model of ") +
-           (p.viscosityModel == ViscosityModel::BottingaWeill1972 ? "Bottinga & Weill 1972"
-                                                                  : "Giordano & Dingwell 2003"));
+    r.line(densityModelLine(p));
+    r.line(viscosityModelLine(p));
 
     r.line("Parameters to stop calculations at:");
-    const TStopBlock& stop = p.stop;
-    const auto stopLine = [&](std::size_t kind, const std::string& text, const std::string& unit) {
-        if (stop.flags[kind]) r.line(text + number(stop.values[kind]) + unit);
-    };
-    stopLine(Stop::Fo, "   Final Olv composition: Fo = ", " mol%");
-    stopLine(Stop::An, "   Final Plg composition: An = ", " mol%");
-    stopLine(Stop::Clinopyroxene, "   Final Mg# of Cpx: ", " mol%");
-    stopLine(Stop::Orthopyroxene, "   Final Mg# of Opx: ", " mol%");
-    stopLine(Stop::Pigeonite, "   Final Mg# of Pig: ", " mol%");
-    stopLine(Stop::Temperature, "   Final temperature: ", "(C)");
-    stopLine(Stop::MeltMgO, "   Final melt MgO content: ", " wt%");
-    stopLine(Stop::Crystallisation, "   Final degree of fractionation: ", " %");
+    for (const std::string& line : stopTargetLines(p.stop))
+        r.line(line);
 
     r.line("The amount of a mineral phase which will be extracted from");
     r.line("   100% of melt on each step is:    " + number(p.calculationStep) + " %");

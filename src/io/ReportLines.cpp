@@ -15,6 +15,17 @@ std::string pressureCorrectionLine(const std::string& mineral, const TMineralOpt
            " liquidus temperature is: " + shortestGeneral(o.pressureSlope) + " deg / kbar";
 }
 
+std::string olivineKdLine(const TParameters& p) {
+    std::string kd;
+    if (p.fixedKdOption) kd = "KD(Fe-Mg) = " + shortestGeneral(p.kdFeMg);
+    if (p.sobolevQuellmarkOption) kd = "KD(Fe-Mg) after Sobolev & Quellmark 1994;";
+    if (p.lnKdOption)
+        kd = "Ln(KD(Fe-Mg)) = " + shortestGeneral(p.lnKdA) + " / T + " + shortestGeneral(p.lnKdB) +
+             " * P / T + " + shortestGeneral(p.lnKdC) + ";";
+    if (p.toplisOption) kd = "KD(Fe-Mg) after Toplis 2005;";
+    return kd.empty() ? kd : "    Olivine composition is calculated using " + kd;
+}
+
 std::string oxidationMethodLine(const TParameters& p) {
     std::string line = "Fe2O3 in the melt is calculated using ";
     if (p.equationMode) {
@@ -28,6 +39,45 @@ std::string oxidationMethodLine(const TParameters& p) {
         line += p.bufferModel + " buffer of oxygen fugacity";
     }
     return line;
+}
+
+std::string densityModelLine(const TParameters& p) {
+    return std::string("Melt density is calculated following the model of ") +
+           (p.densityModel == DensityModel::LangeCarmichael1987 ? "Lange & Carmichael 1987"
+                                                                : "Nelson & Carmichael 1979");
+}
+
+std::string viscosityModelLine(const TParameters& p) {
+    return std::string("Melt viscosity is calculated following the model of ") +
+           (p.viscosityModel == ViscosityModel::BottingaWeill1972 ? "Bottinga & Weill 1972"
+                                                                  : "Giordano & Dingwell 2003");
+}
+
+std::vector<std::string> stopTargetLines(const TStopBlock& stop) {
+    struct Target {
+        std::size_t kind;
+        const char* text;
+        const char* unit;
+    };
+    static constexpr Target kTargets[] = {
+        {Stop::Fo, "   Final Olv composition: Fo = ", " mol%"},
+        {Stop::An, "   Final Plg composition: An = ", " mol%"},
+        {Stop::Clinopyroxene, "   Final Mg# of Cpx: ", " mol%"},
+        {Stop::Orthopyroxene, "   Final Mg# of Opx: ", " mol%"},
+        {Stop::Pigeonite, "   Final Mg# of Pig: ", " mol%"},
+        {Stop::Temperature, "   Final temperature: ", "(C)"},
+        {Stop::MeltMgO, "   Final melt MgO content: ", " wt%"},
+        {Stop::Crystallisation, "   Final degree of fractionation: ", " %"},
+    };
+    std::vector<std::string> lines;
+    for (const Target& t : kTargets)
+        if (stop.flags[t.kind])
+            lines.push_back(t.text + shortestGeneral(stop.values[t.kind]) + t.unit);
+    return lines;
+}
+
+double olivineKd(double fo, const TAnalysis& melt) {
+    return (1.0 - fo) / fo * (melt.oxides[Ox::MgO] / melt.oxides[Ox::FeO]);
 }
 
 }  // namespace varnodel

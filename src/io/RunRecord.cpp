@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <fstream>
 
 #include "io/Sha256.h"
 
@@ -19,6 +20,17 @@ std::string runRecordText(const RunRecord& record, const RunState& state, const 
     }
     text += "# Run again with --settings this file and the same --data.\n";
     return text + settingsText(state, mla);
+}
+
+std::string runRecordFile(const std::string& base) {
+    return base + "_settings.toml";
+}
+
+bool writeRunRecord(const std::string& file, const std::string& text) {
+    std::ofstream out(file, std::ios::trunc);
+    out << text;
+    out.close();
+    return static_cast<bool>(out);
 }
 
 std::string utcNow() {

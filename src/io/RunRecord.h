@@ -19,6 +19,11 @@ struct RunRecord {
 
 std::string runRecordText(const RunRecord& record, const RunState& state, const MlaChoice& mla);
 
+// base + "_settings.toml", the record beside a run's result files.
+std::string runRecordFile(const std::string& base);
+// Writes `text` to `file`, replacing it; false when it could not be written.
+bool writeRunRecord(const std::string& file, const std::string& text);
+
 // The current time as "YYYY-MM-DD hh:mm:ss UTC".
 std::string utcNow();
 

@@ -69,6 +69,7 @@ struct Draft {
     std::array<TModel*, kPhaseCount> slots;
     TAssemblage composition;
     MlaChoice mla;
+    TAssemblage profileComposition;
 };
 
 class Reader {
@@ -100,6 +101,11 @@ class Reader {
     toml::source_region regionOf(const std::string& key) const;
 
     void readComposition(const toml::table& table, Draft& draft);
+    // The oxides, H2O and traces of a melt table (`path`.oxides, ...) into `melt`; `active`, when
+    // given, takes the elements present.
+    void readMelt(const toml::table& table, const std::string& path, TAnalysis& melt,
+                  ActiveElements* active);
+    void readProfile(const toml::table& table, Draft& draft);
     void readModels(const toml::table& table, Draft& draft);
     void readMinerals(const toml::table& table, Draft& draft);
     void readMineral(const toml::table& table, const std::string& path, std::size_t m,
@@ -216,7 +222,7 @@ void Reader::read(const toml::table& root, Draft& draft) {
     root_ = &root;
     checkKeys(root, "",
               {"composition", "models", "minerals", "olivine_kd", "oxidation", "pressure", "run",
-               "stop", "output", "melt_inclusions", "mla", "traces"});
+               "stop", "output", "melt_inclusions", "mla", "traces", "profile"});
     if (const auto* t = subTable(root, "", "composition")) readComposition(*t, draft);
     if (const auto* t = subTable(root, "", "models")) readModels(*t, draft);
     if (const auto* t = subTable(root, "", "minerals")) readMinerals(*t, draft);
@@ -228,6 +234,7 @@ void Reader::read(const toml::table& root, Draft& draft) {
     if (const auto* t = subTable(root, "", "output")) readOutput(*t, draft);
     if (const auto* t = subTable(root, "", "melt_inclusions")) readMeltInclusions(*t, draft);
     if (const auto* t = subTable(root, "", "mla")) readMla(*t, draft);
+    if (const auto* t = subTable(root, "", "profile")) readProfile(*t, draft);
     // After every other key, so that the set replaces what the tables of the minerals hold.
     if (const auto* t = subTable(root, "", "traces")) readTraces(*t, draft);
     reconcile(draft);
@@ -249,6 +256,25 @@ void Reader::readComposition(const toml::table& table, Draft& draft) {
         composition.pressureBlock.pressure = number(*node, path + ".pressure", kInitialPressure);
 
     TAnalysis melt = meltOf(composition);
+    readMelt(table, path, melt, &draft.settings.active);
+    storePhase(composition.phases, std::move(melt), phaseName(Phase::Melt));
+
+    // Host olivine Fo and final FeO* of a melt inclusion: "" when not given.
+    const auto inclusionValue = [&](std::string_view name, std::string& target) {
+        const auto* node = table.get(name);
+        if (node == nullptr) return;
+        const std::string key = joinKey(path, name);
+        if (const auto* string = node->as_string(); string && string->get().empty())
+            target.clear();
+        else
+            target = shortestGeneral(number(*node, key, kEntryDefault));
+    };
+    inclusionValue("host_fo", composition.meltInclusions.hostFo);
+    inclusionValue("final_feo", composition.meltInclusions.wholeRockFeO);
+}
+
+void Reader::readMelt(const toml::table& table, const std::string& path, TAnalysis& melt,
+                      ActiveElements* active) {
     if (const auto* oxides = subTable(table, path, "oxides")) {
         // The table is the whole melt: an oxide it does not name is 0, not a left-over of the
         // composition it replaces.
@@ -268,7 +294,7 @@ void Reader::readComposition(const toml::table& table, Draft& draft) {
     // An element counts as present in the composition when it has a value above 0.
     if (const auto* node = table.get("H2O")) {
         melt.volatile_.value = number(*node, path + ".H2O", kEntryDefault);
-        draft.settings.active.volatile_ = melt.volatile_.value > 0.0;
+        if (active != nullptr) active->volatile_ = melt.volatile_.value > 0.0;
     }
     if (const auto* traces = subTable(table, path, "traces")) {
         for (auto& trace : melt.traces)
@@ -279,23 +305,24 @@ void Reader::readComposition(const toml::table& table, Draft& draft) {
             if (e == 0) fail(key, name.source(), "unknown key");
             melt.traces[e - 1].value = number(node, key, kTracePpm);
         }
-        for (std::size_t i = 0; i < kTraceCount; ++i)
-            draft.settings.active.traces[i] = melt.traces[i].value > 0.0;
+        if (active != nullptr)
+            for (std::size_t i = 0; i < kTraceCount; ++i)
+                active->traces[i] = melt.traces[i].value > 0.0;
     }
-    storePhase(composition.phases, std::move(melt), phaseName(Phase::Melt));
+}
 
-    // Host olivine Fo and final FeO* of a melt inclusion: "" when not given.
-    const auto inclusionValue = [&](std::string_view name, std::string& target) {
-        const auto* node = table.get(name);
-        if (node == nullptr) return;
-        const std::string key = joinKey(path, name);
-        if (const auto* string = node->as_string(); string && string->get().empty())
-            target.clear();
-        else
-            target = shortestGeneral(number(*node, key, kEntryDefault));
-    };
-    inclusionValue("host_fo", composition.meltInclusions.hostFo);
-    inclusionValue("final_feo", composition.meltInclusions.wholeRockFeO);
+void Reader::readProfile(const toml::table& table, Draft& draft) {
+    checkKeys(table, "profile", {"composition"});
+    const auto* composition = subTable(table, "profile", "composition");
+    if (composition == nullptr) return;
+    const std::string path = "profile.composition";
+    checkKeys(*composition, path, {"oxides", "H2O", "traces"});
+    std::vector<TAnalysis>& phases = draft.profileComposition.phases;
+    TAnalysis melt = phases.empty() ? TAnalysis{} : phases[0];
+    readMelt(*composition, path, melt, nullptr);
+    melt.name = std::string(phaseName(Phase::Melt));
+    if (phases.empty()) phases.emplace_back();
+    phases[0] = std::move(melt);
 }
 
 void Reader::readModels(const toml::table& table, Draft& draft) {
@@ -326,7 +353,8 @@ void Reader::readMinerals(const toml::table& table, Draft& draft) {
 void Reader::readMineral(const toml::table& table, const std::string& path, std::size_t m,
                          Draft& draft) {
     checkKeys(table, path,
-              {"fractionation", "pressure_correction", "h2o_correction", "kd", "traces"});
+              {"fractionation", "pressure_correction", "h2o_correction", "exclude", "exclude_when",
+               "kd", "traces"});
     TMineralOptions& options = draft.settings.minerals[m];
     if (const auto* node = table.get("fractionation"))
         options.fractionation = number(*node, path + ".fractionation", kEntryDefault);
@@ -357,6 +385,28 @@ void Reader::readMineral(const toml::table& table, const std::string& path, std:
                          typeName(*node));
             const double a = number(*pair->get(0), key + "[0]", kH2OA);
             setH2OCorrection(options, a, number(*pair->get(1), key + "[1]", kH2OB));
+        }
+    }
+    // The limits of "Exclude mineral" and the conditions that are on.
+    if (const auto* limits = subTable(table, path, "exclude")) {
+        for (auto&& [name, node] : *limits) {
+            const std::string key = path + ".exclude." + std::string(name.str());
+            const int k = indexIn(kExclusionNames, name.str());
+            if (k < 0) fail(key, name.source(), "unknown key (" + listOf(kExclusionNames) + ")");
+            options.otherSettings[static_cast<std::size_t>(k)] = number(
+                node, key, k == Exclusion::Temperature ? kExclusionTemperature : kEntryDefault);
+        }
+    }
+    if (const auto* node = table.get("exclude_when")) {
+        const std::string key = path + ".exclude_when";
+        const auto* names = node->as_array();
+        if (names == nullptr)
+            fail(key, node->source(), "expected an array, got " + typeName(*node));
+        options.exclusionFlags.fill(false);
+        for (std::size_t i = 0; i < names->size(); ++i) {
+            const int k =
+                choice(*names->get(i), key + "[" + std::to_string(i) + "]", kExclusionNames);
+            options.exclusionFlags[static_cast<std::size_t>(k)] = true;
         }
     }
     if (const auto* kd = subTable(table, path, "kd")) {
@@ -561,8 +611,12 @@ void Reader::readMeltInclusions(const toml::table& table, Draft& draft) {
     const std::string path = "melt_inclusions";
     checkKeys(table, path,
               {"mode", "cooling_interval", "inclusion_radius", "final_extent", "cooling_rate",
-               "reheating_temperature", "simulate_reheating", "load_last_result"});
+               "reheating_temperature", "simulate_reheating", "load_last_result",
+               "olivine_minor_elements"});
     TMeltInclusionSettings& mi = draft.settings.parameters.meltInclusions;
+    if (const auto* node = table.get("olivine_minor_elements"))
+        mi.olivineMinorSet = static_cast<OlivineMinorSet>(
+            choice(*node, path + ".olivine_minor_elements", kOlivineMinorSets));
     if (const auto* node = table.get("mode")) {
         const int mode = choice(*node, path + ".mode", kInclusionModes);
         mi.instantCooling = mode == 0;
@@ -829,13 +883,14 @@ std::vector<std::string> load(RunState& state, MlaChoice& mla,
     for (const auto& argument : arguments)
         overrides.push_back(applyOverride(root, argument));
 
-    Draft draft{state.settings, state.slots, state.composition, mla};
+    Draft draft{state.settings, state.slots, state.composition, mla, state.profileComposition};
     Reader reader(state.registry(), file ? file->string() : "--set", std::move(overrides));
     reader.read(root, draft);
 
     state.settings = std::move(draft.settings);
     state.slots = draft.slots;
     state.composition = std::move(draft.composition);
+    state.profileComposition = std::move(draft.profileComposition);
     mla = std::move(draft.mla);
     return std::move(reader.warnings);
 }

@@ -17,11 +17,18 @@ namespace varnodel::settingsfile {
 inline constexpr std::string_view kStopNames[kStopKinds] = {
     "crystallisation", "melt-mgo", "temperature", "fo", "an", "cpx", "opx", "pig"};
 
+// The conditions of "Exclude mineral" (reverse runs), in the order of `Exclusion`.
+inline constexpr std::string_view kExclusionNames[] = {"temperature", "melt-mgo", "fo",
+                                                       "composition"};
+
 inline constexpr std::string_view kOxidationModes[] = {"buffer", "olivine", "ratio", "closed"};
 inline constexpr std::string_view kPressureModes[] = {"constant", "dpdt", "steps"};
 inline constexpr std::string_view kKdModes[] = {"none", "constant", "equation", "sobolev-quellmark",
                                                 "toplis"};
 inline constexpr std::string_view kInclusionModes[] = {"instant", "cooling-rate"};
+// "Set of minor elements (Ca, Mn, Cr) in Olivine", in the order of OlivineMinorSet.
+inline constexpr std::string_view kOlivineMinorSets[] = {"none", "komatiites", "high-Ca boninites",
+                                                         "MORB or BABB"};
 
 struct OutputKey {
     std::string_view name;

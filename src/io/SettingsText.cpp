@@ -66,12 +66,8 @@ std::string tomlStringOf(std::string value) {
     return tomlString(value);
 }
 
-void writeComposition(Writer& w, const RunState& state) {
-    const TAssemblage& composition = state.composition;
-    const TAnalysis melt = meltOf(composition);
-    w.section("composition", "the starting melt, used when no data file is given");
-    w.text("name", composition.name, "name of the analysis");
-    w.number("pressure", composition.pressureBlock.pressure, "initial pressure, kbar");
+// The oxides, H2O and traces of a melt (wt%, ppm).
+void writeMelt(Writer& w, const TAnalysis& melt) {
     std::vector<std::pair<std::string, std::string>> oxides;
     for (std::size_t i = 0; i < kOxideCount; ++i)
         oxides.emplace_back(trimmed(kOxides[i].label), melt.notDetermined[i]
@@ -85,6 +81,15 @@ void writeComposition(Writer& w, const RunState& state) {
         traces.emplace_back(trimmed(kTraces[i].name), melt.traces[i].value);
     w.comment("trace elements, ppm; an element above 0 takes part in the run");
     w.value("traces", inlineTable<double>(traces, numberText), "");
+}
+
+void writeComposition(Writer& w, const RunState& state) {
+    const TAssemblage& composition = state.composition;
+    const TAnalysis melt = meltOf(composition);
+    w.section("composition", "the starting melt, used when no data file is given");
+    w.text("name", composition.name, "name of the analysis");
+    w.number("pressure", composition.pressureBlock.pressure, "initial pressure, kbar");
+    writeMelt(w, melt);
     const auto inclusion = [&](std::string_view key, const std::string& value,
                                std::string_view comment) {
         double number = 0.0;
@@ -126,6 +131,18 @@ void writeMinerals(Writer& w, const RunState& state) {
             "[" + tomlNumber(options.h2oA) + ", " + tomlNumber(options.h2oB) + "]",
             "A and B of dT = -A*H2O(wt%)^B, both 0 = off; or \"default\", \"faloon-quellmark\", "
             "\"none\"");
+        std::vector<std::pair<std::string, double>> limits;
+        std::string when;
+        for (std::size_t k = 0; k < std::size(kExclusionNames); ++k) {
+            limits.emplace_back(std::string(kExclusionNames[k]), options.otherSettings[k]);
+            if (options.exclusionFlags[k])
+                when += (when.empty() ? "" : ", ") + tomlString(kExclusionNames[k]);
+        }
+        w.value("exclude", inlineTable<double>(limits, numberText),
+                "reverse runs: limits of exclusion, degrees C, wt% MgO, mol% Fo, mol%");
+        w.value("exclude_when", "[" + when + "]",
+                "the limits that exclude the mineral once reached (not olivine; spinel is only "
+                "reported)");
         std::vector<std::pair<std::string, double>> kd;
         std::vector<std::pair<std::string, std::string>> choices;
         for (std::size_t e = 1; e <= kTraceChoiceCount; ++e) {
@@ -228,6 +245,17 @@ void writeMeltInclusions(Writer& w, const TMeltInclusionSettings& mi) {
         w.number(key.name, mi.*key.field, key.comment);
     w.flag("simulate_reheating", mi.simulateReheating, "");
     w.flag("load_last_result", mi.loadLastResult, "");
+    w.text("olivine_minor_elements",
+           kOlivineMinorSets[static_cast<std::size_t>(mi.olivineMinorSet)],
+           "Ca, Mn, Cr of the host olivine: " + listOf(kOlivineMinorSets));
+}
+
+void writeProfile(Writer& w, const RunState& state) {
+    w.section("profile.composition",
+              "the starting melt of the diffusion profiles (left here by ironloss "
+              "--write-settings)");
+    const auto& phases = state.profileComposition.phases;
+    writeMelt(w, phases.empty() ? TAnalysis{} : phases[0]);
 }
 
 void writeTraces(Writer& w) {
@@ -267,6 +295,7 @@ std::string settingsText(const RunState& state, const MlaChoice& mla) {
     writeOutput(w, state.settings.parameters);
     writeMeltInclusions(w, state.settings.parameters.meltInclusions);
     writeMla(w, state, mla);
+    writeProfile(w, state);
     return out.str();
 }
 

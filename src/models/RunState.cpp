@@ -25,6 +25,7 @@ void RunState::reset() {
     composition = defaultComposition();
     analyses.clear();
     rejectedRows.clear();
+    profileComposition = TAssemblage{};
     options = TOptions{};
 }
 

@@ -43,6 +43,9 @@ class RunState {
     TAssemblage composition;                   // the current starting composition
     std::vector<TAssemblage> analyses;         // read from a data file
     std::vector<RejectedRow> rejectedRows;     // the rows of that file not read as analyses
+    // The starting composition of the diffusion profiles: its phase 0 is their starting melt
+    // (wt%, traces in ppm), left there by a Fe-loss reconstruction or entered.
+    TAssemblage profileComposition;
     TOptions options;
 
     static TAssemblage defaultComposition();

@@ -97,6 +97,7 @@ struct LangmuirTerm {
     double B;
 
     double at(double T, double P) const { return std::exp((A + dP * P) / T + B); }
+    bool fallsWithT(double P) const { return A + dP * P > 0.0; }
 };
 
 struct LangmuirRow {
@@ -116,13 +117,17 @@ const LangmuirRow kLangmuir1992      {{8745, 0.0484, -5.25}, std::exp(-1.43), {1
 // clang-format on
 }  // namespace
 
+const Oxides& TLangmuirClinopyroxene::components(const TAssemblage& assemblage) const {
+    return melt_.get(*this, [&] {
+        Oxides x = meltOf(assemblage).oxides;
+        TMoleConversions().toLangmuirComponents(x);
+        return x;
+    });
+}
+
 TLangmuirClinopyroxene::Uptake TLangmuirClinopyroxene::uptake(const TAssemblage& assemblage,
                                                               double T) const {
-    const Oxides& x = melt_.get(*this, [&] {
-        Oxides components = meltOf(assemblage).oxides;
-        TMoleConversions().toLangmuirComponents(components);
-        return components;
-    });
+    const Oxides& x = components(assemblage);
     const double P = assemblage.pressure;
     const LangmuirRow& row = *row_;
     const double dMg = row.mg.at(T, P);
@@ -138,6 +143,18 @@ void TLangmuirClinopyroxene::Get_Temperature(const TAssemblage& assemblage, doub
         return;
     }
     T = solveLiquidus(assemblage);
+}
+
+// Each uptake D·X falls as T rises when its D has a positive numerator and X is not negative,
+// and is largest at the low end of the bracket.
+bool TLangmuirClinopyroxene::residualIsMonotonic(const TAssemblage& assemblage) {
+    const Oxides& x = components(assemblage);
+    const double P = assemblage.pressure;
+    const LangmuirRow& row = *row_;
+    for (std::size_t k : {Ox::Na2O, Ox::MgO, Ox::FeO, Ox::TiO2, Ox::CaO, Ox::Al2O3})
+        if (!(x[k] >= 0.0)) return false;
+    return row.feToMg > 0.0 && row.mg.fallsWithT(P) && row.na.fallsWithT(P) &&
+           row.ti.fallsWithT(P) && row.ca.fallsWithT(P) && row.al.fallsWithT(P);
 }
 
 // The melt components are counted in cations of their silicate end-members, so the pyroxene is

@@ -58,6 +58,7 @@ struct LangmuirRow;
 class TLangmuirClinopyroxene : public TPyroxeneModel {
   public:
     void Get_Temperature(const TAssemblage& assemblage, double& T) override;
+    bool residualIsMonotonic(const TAssemblage& assemblage) override;
     Oxides pyroxeneFractions(const TAssemblage& assemblage, double T) const override;
 
   protected:
@@ -69,6 +70,8 @@ class TLangmuirClinopyroxene : public TPyroxeneModel {
         double na, mg, fe, ti, ca, al;  // D·X of each melt component
     };
     Uptake uptake(const TAssemblage& assemblage, double T) const;
+    // The melt in Langmuir components, worked out once per liquidus search.
+    const Oxides& components(const TAssemblage& assemblage) const;
 
     const LangmuirRow* row_;            // a static table
     mutable SearchCache<Oxides> melt_;  // the Langmuir components

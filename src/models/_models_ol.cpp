@@ -241,6 +241,16 @@ TModelOlivine_Ford1983::Melt TModelOlivine_Ford1983::melt(const TAssemblage& ass
     return m;
 }
 
+// r = 2/3 - D_Fe x_Fe - D_Mg x_Mg with ln D = (A + C (P - 1)) / T + terms without T: with
+// positive numerators and x not negative both D x fall as T rises, most at the low end.
+bool TModelOlivine_Ford1983::residualIsMonotonic(const TAssemblage& assemblage) {
+    if (!residualMode || !cacheValid_) return false;
+    const double P = assemblage.pressure;
+    const auto falls = [P](const FordRow& row) { return row.A + row.C * (P - 1.0) > 0.0; };
+    return cachedMelt_.c[Ox::FeO] >= 0.0 && cachedMelt_.c[Ox::MgO] >= 0.0 && falls(kFordFe) &&
+           falls(kFordMg);
+}
+
 TOlivineCommonForm::Terms TModelOlivine_Ford1983::terms(const TAssemblage& assemblage, double T) {
     if (residualMode && !cacheValid_) {
         cachedMelt_ = melt(assemblage);

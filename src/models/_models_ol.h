@@ -49,6 +49,7 @@ class TModelOlivine_Ford1983 : public ModelClone<TModelOlivine_Ford1983, TOlivin
   public:
     TModelOlivine_Ford1983();
     void Get_Temperature(const TAssemblage& assemblage, double& T) override;
+    bool residualIsMonotonic(const TAssemblage& assemblage) override;
 
   protected:
     Terms terms(const TAssemblage& assemblage, double T) override;

@@ -255,6 +255,14 @@ PlagioclaseCommonForm::Terms langmuirTerms(const Oxides& x, double T, double abP
     return t;
 }
 
+// The residual 1 - K_An 1.67 X_Al - K_Ab 2.5 X_Na with K = exp(N / T - c): with N > 0 and the
+// components not negative both terms fall as T rises, most at the low end of the bracket.
+bool langmuirResidualRises(const Oxides& x, double abPressure) {
+    const double xAl = x[Ox::Al2O3], xNa = x[Ox::Na2O];
+    const double b = xAl / (xAl + 1.5 * xNa);
+    return xAl >= 0.0 && xNa >= 0.0 && 7559.0 * b + 7357.0 + abPressure > 0.0;
+}
+
 }  // namespace
 
 TModelPlagioclase_Weaver_Langmuir1990::TModelPlagioclase_Weaver_Langmuir1990()
@@ -266,6 +274,11 @@ PlagioclaseCommonForm::Terms TModelPlagioclase_Weaver_Langmuir1990::terms(
                          5.337);
 }
 
+bool TModelPlagioclase_Weaver_Langmuir1990::residualIsMonotonic(const TAssemblage& assemblage) {
+    return langmuirResidualRises(melt_.get(*this, [&] { return langmuirComponents(assemblage); }),
+                                 0.0);
+}
+
 TModelPlagioclase_Langmuir1992::TModelPlagioclase_Langmuir1992()
     : ModelClone("Langmuir et al., 1992", "Langm92 ", true, false) {}
 
@@ -273,6 +286,11 @@ PlagioclaseCommonForm::Terms TModelPlagioclase_Langmuir1992::terms(const TAssemb
                                                                    double T) const {
     return langmuirTerms(melt_.get(*this, [&] { return langmuirComponents(assemblage); }), T,
                          0.0506 * assemblage.pressure, 5.461);
+}
+
+bool TModelPlagioclase_Langmuir1992::residualIsMonotonic(const TAssemblage& assemblage) {
+    return langmuirResidualRises(melt_.get(*this, [&] { return langmuirComponents(assemblage); }),
+                                 0.0506 * assemblage.pressure);
 }
 
 // --- Quellmark 2001 ------------------------------------------------------------------------

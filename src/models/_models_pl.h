@@ -107,6 +107,7 @@ class TModelPlagioclase_Weaver_Langmuir1990
     : public ModelClone<TModelPlagioclase_Weaver_Langmuir1990, PlagioclaseCommonForm> {
   public:
     TModelPlagioclase_Weaver_Langmuir1990();
+    bool residualIsMonotonic(const TAssemblage& assemblage) override;
 
   protected:
     Terms terms(const TAssemblage& assemblage, double T) const override;
@@ -121,6 +122,7 @@ class TModelPlagioclase_Langmuir1992
     : public ModelClone<TModelPlagioclase_Langmuir1992, PlagioclaseCommonForm> {
   public:
     TModelPlagioclase_Langmuir1992();
+    bool residualIsMonotonic(const TAssemblage& assemblage) override;
 
   protected:
     Terms terms(const TAssemblage& assemblage, double T) const override;

@@ -1,14 +1,20 @@
 #include "ui/CalcThread.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 
 #include "core/Errors.h"
+#include "core/NumberFormat.h"
 #include "engines/Fr.h"
+#include "engines/IronLoss.h"
+#include "engines/rev.h"
 #include "io/FracFiles.h"
+#include "io/IronLossFiles.h"
 #include "io/MlaFiles.h"
 #include "io/OutputFiles.h"
+#include "io/RevFiles.h"
 #include "ui/BatchStatus.h"
 
 namespace varnodel {
@@ -23,17 +29,29 @@ TVarnodelCalcThread::TVarnodelCalcThread(Calculation calculation, const RunState
       stop_(std::move(stop)),
       mlaModels_(mlaSelectedModels(state.registry())) {}
 
+void TVarnodelCalcThread::freezeInputs() {
+    if (!inputsFrozen_)
+        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options,
+                         state_.rejectedRows};
+    inputsFrozen_ = true;
+}
+
 DispatchResult TVarnodelCalcThread::execute() {
     DispatchResult result;
     try {
-        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options,
-                         state_.rejectedRows};
+        freezeInputs();
         switch (calculation_) {
             case Calculation::Fractional:
                 fractional(result);
                 break;
+            case Calculation::Reverse:
+                reverse(result);
+                break;
             case Calculation::MLA:
                 mla(result);
+                break;
+            case Calculation::IronLoss:
+                ironLoss(result);
                 break;
             default:
                 pendingError_ = "The calculation \"" + std::string(modeName(calculation_)) +
@@ -42,6 +60,8 @@ DispatchResult TVarnodelCalcThread::execute() {
         }
     } catch (const ETTerminate&) {
         result.interrupted = true;
+    } catch (const EWrongFeLossFile&) {
+        // The pending error text says why.
     } catch (const std::exception& e) {
         // An error no engine handled ends the dispatcher; it is shown like any pending error.
         pendingError_ = e.what();
@@ -120,6 +140,37 @@ void TVarnodelCalcThread::fractional(DispatchResult& result) {
             RunSnapshot snapshot = inputs_.snapshot.clone();
             FracFiles files(base, present_, reporter, sink, true);
             TFracThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
+            engine.run();
+            return engine.outcome();
+        },
+        result);
+}
+
+void TVarnodelCalcThread::reverse(DispatchResult& result) {
+    const std::string base = baseName(inputs_.options, resultSuffix(calculation_));
+    result.baseName = base;
+    PerPhase<bool> withModel{};
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        withModel[i] = inputs_.snapshot.slots[i] != nullptr;
+    if (!prepareFiles(base, revResultsHeader(withModel, present_))) {
+        result.notStarted = true;
+        return;
+    }
+    // Each sample's melt in place of the current composition's, at the window's pressure path;
+    // its own stop targets when the run takes them from the file it runs through.
+    std::vector<TAssemblage> samples = compositions();
+    const bool targetsFromFile = inputs_.options.stopFromFile && inputs_.options.wholeFile;
+    for (TAssemblage& analysis : samples) {
+        analysis.pressureBlock = inputs_.composition.pressureBlock;
+        analysis.hasStopBlock = analysis.hasStopBlock && targetsFromFile;
+    }
+    runBatch(
+        samples,
+        [this, &base](TAssemblage analysis, RunReporter& reporter, OutputSink& sink,
+                      std::stop_token stop) {
+            RunSnapshot snapshot = inputs_.snapshot.clone();
+            RevFiles files(base, present_, reporter, sink, true);
+            TReverseThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
             engine.run();
             return engine.outcome();
         },
@@ -309,6 +360,113 @@ void TVarnodelCalcThread::mla(DispatchResult& result) {
             return engine.outcome();
         },
         result);
+}
+
+namespace {
+
+const char* const kNoFeLossData =
+    " The data file chosen does not contain values for host Fo and/or final FeO content of the "
+    "inclusions. Add required data and reload the file.";
+
+const char* const kNoInclusionData =
+    "Set the host olivine Fo and the final FeO* of the melt inclusion, please";
+
+bool hasFeLossData(const TAssemblage& analysis) {
+    return hostFoOf(analysis) != 0.0 && finalFeOOf(analysis) != 0.0;
+}
+
+}  // namespace
+
+void TVarnodelCalcThread::ironLoss(DispatchResult& result) {
+    const std::string base = baseName(inputs_.options, resultSuffix(calculation_));
+    result.baseName = base;
+    const TModel* olivine = inputs_.snapshot.slots[static_cast<std::size_t>(Phase::Olivine)];
+    if (olivine == nullptr) {
+        pendingError_ = "The reconstruction of melt inclusions needs an olivine model";
+        result.notStarted = true;
+        return;
+    }
+    std::vector<TAssemblage> samples = compositions();
+    const bool wholeFile = inputs_.options.wholeFile && !inputs_.analyses.empty();
+    if (!wholeFile && inputs_.options.dataFileName.empty()) {
+        // The two fields of the tab. Fo is read as the tab reads it, 10 to 100. A final FeO*
+        // takes the data file's range: most basalts hold less than the tab's lowest 10 wt%,
+        // which would stand in silently for the value entered. A field left empty is no value
+        // to reconstruct to.
+        TMeltInclusions& mi = samples.front().meltInclusions;
+        if (!hasFeLossData(samples.front())) {
+            pendingError_ = kNoInclusionData;
+            result.notStarted = true;
+            return;
+        }
+        mi.hostFo = shortestGeneral(parseBounded(mi.hostFo, 10.0, 100.0));
+    }
+    // A sample without its host and final FeO* ends the batch where it stands (EWrongFeLossFile);
+    // the samples before it are reconstructed.
+    const auto firstWithout = std::find_if_not(samples.begin(), samples.end(), hasFeLossData);
+    if (firstWithout == samples.begin()) {
+        pendingError_ = kNoFeLossData;
+        result.notStarted = true;
+        throw EWrongFeLossFile();
+    }
+    const bool wrongFile = firstWithout != samples.end();
+    const std::vector<TAssemblage> all = samples;
+    samples.erase(firstWithout, samples.end());
+
+    if (!prepareFiles(base, ironLossHeader())) {
+        result.notStarted = true;
+        return;
+    }
+    bool withH2O = false;
+    for (const TAssemblage& sample : samples)
+        withH2O = withH2O || meltOf(sample).volatile_.value > 0.0;
+    const TAnalysis& first = meltOf(samples.front());
+    const bool noRedoxPair = first.oxides[Ox::Fe2O3] == 0.0 || first.oxides[Ox::FeO] == 0.0;
+    try {
+        writeIronLossParameterReport(
+            base, reporter_,
+            ironLossParameterLines(inputs_.snapshot.settings(), *inputs_.snapshot.registry,
+                                   *olivine, withH2O, noRedoxPair));
+    } catch (const std::exception&) {
+        pendingError_ = "Cannot open file for export " + base +
+                        ". Check if the file is open in another program.";
+        result.notStarted = true;
+        return;
+    }
+
+    // What the last inclusion leaves for the diffusion profiles, whichever thread ran it.
+    std::mutex mutex;
+    int lastNumber = -1;
+    runBatch(
+        samples,
+        [&](TAssemblage analysis, RunReporter& reporter, OutputSink& sink, std::stop_token stop) {
+            RunSnapshot snapshot = inputs_.snapshot.clone();
+            IronLossFiles files(base, reporter, sink);
+            const int number = analysis.number;
+            TIronLossThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
+            engine.run();
+            std::lock_guard lock(mutex);
+            if (number >= lastNumber) {
+                lastNumber = number;
+                result.ironLoss = engine.result();
+            }
+            return engine.outcome();
+        },
+        result);
+    if (wrongFile) {
+        // The batch's status shows the sample that ended it and the ones after it.
+        if (ran_.size() == samples.size()) {
+            const TAssemblage& without = all[samples.size()];
+            AnalysisStatus status{without.line, without.name, {}};
+            status.outcome.kind = OutcomeKind::Error;
+            status.outcome.reason = "no host Fo and/or final FeO* for it in the data file";
+            ran_.push_back(std::move(status));
+        }
+        batch_ = all;
+        pendingError_ = kNoFeLossData;
+        ++result.failed;
+        throw EWrongFeLossFile();
+    }
 }
 
 }  // namespace varnodel

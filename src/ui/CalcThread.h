@@ -13,6 +13,7 @@
 #include "core/Calculations.h"
 #include "core/RunReporter.h"
 #include "engines/Fr.h"
+#include "engines/IronLoss.h"
 #include "engines/MLA.h"
 #include "io/CompositionText.h"
 #include "io/OutputLock.h"
@@ -32,13 +33,17 @@ struct DispatchResult {
     // the summary line ("489 completed, 6 ended early, 5 rows rejected"); empty otherwise.
     std::vector<AnalysisStatus> statuses;
     std::string summary;
+    // A Fe-loss reconstruction: what its last inclusion leaves for the diffusion profiles, for
+    // the caller to apply to its run state (applyIronLossResult).
+    std::optional<IronLossResult> ironLoss;
 };
 
 class TVarnodelCalcThread {
   public:
-    // The forward run and the liquidus association have engines (the other calculations
-    // follow). The run state is only read, once, when execute() starts: a window may go on
-    // editing it while a batch runs, and each analysis runs on its own clone of that copy.
+    // The forward and reverse runs, the liquidus association and the Fe-loss reconstruction have
+    // engines (the profiles follow). The run state is only read, once, when execute() starts: a
+    // window may go on editing it while a batch runs, and each analysis runs on its own clone of
+    // that copy.
     TVarnodelCalcThread(Calculation calculation, const RunState& state, PresentElements present,
                         RunReporter& reporter, std::stop_token stop = {});
 
@@ -55,6 +60,10 @@ class TVarnodelCalcThread {
     // The models the "MLA" calculation evaluates; by default those marked selected.
     void setMlaModels(MlaModels models) { mlaModels_ = std::move(models); }
 
+    // Copies the run state for the run; execute() does it when nobody did before. A window calls
+    // it on its own thread before it hands execute() to another, so that nothing reads the run
+    // state while the window may change it.
+    void freezeInputs();
     DispatchResult execute();
 
   private:
@@ -63,7 +72,9 @@ class TVarnodelCalcThread {
                                                       OutputSink& sink, std::stop_token stop)>;
 
     void fractional(DispatchResult& result);
+    void reverse(DispatchResult& result);
     void mla(DispatchResult& result);
+    void ironLoss(DispatchResult& result);
     void runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
                   DispatchResult& result);
     void runInParallel(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
@@ -90,6 +101,7 @@ class TVarnodelCalcThread {
     Calculation calculation_;
     const RunState& state_;
     Inputs inputs_;
+    bool inputsFrozen_ = false;
     PresentElements present_;
     RunReporter& reporter_;
     std::stop_token stop_;

@@ -31,11 +31,15 @@ const fs::path kGoldenDir = fs::path(VARNODEL_TEST_DATA_DIR) / "golden";
 // Forward crystallisation (frac): olivine alone, olivine with plagioclase and clinopyroxene of
 // Langmuir et al. (1992), and the Ariskin models with the Fe-Ti oxides of Ariskin & Barmina
 // (1999), each with the QFM buffer and with a fixed Fe2/Fe3. Melt liquidus association (mla):
-// every registered mineral model with QFM, with a fixed Fe2/Fe3 and below Ni-NiO.
+// every registered mineral model with QFM, with a fixed Fe2/Fe3 and below Ni-NiO. Reverse
+// crystallisation (rev): olivine alone with QFM; olivine, plagioclase and clinopyroxene with a
+// fixed Fe2/Fe3, a pressure stage and plagioclase excluded by its An; the Ariskin models with the
+// Fe-Ti oxides. Fe-loss reconstruction (ironloss) of the melt inclusions of melt_inclusions.csv.
 const char* const kCases[] = {
-    "frac_ford_qfm",       "frac_ford_ratio",  "frac_langmuir_qfm",
-    "frac_langmuir_ratio", "frac_ariskin_qfm", "frac_ariskin_ratio",
-    "mla_all_qfm",         "mla_all_ratio",    "mla_all_nno",
+    "frac_ford_qfm",     "frac_ford_ratio",    "frac_langmuir_qfm",  "frac_langmuir_ratio",
+    "frac_ariskin_qfm",  "frac_ariskin_ratio", "mla_all_qfm",        "mla_all_ratio",
+    "mla_all_nno",       "rev_ford_qfm",       "rev_langmuir_ratio", "rev_ariskin_qfm",
+    "ironloss_ford_qfm", "ironloss_kd_morb",
 };
 
 std::vector<std::string> splitOn(const std::string& text, char separator) {
@@ -153,11 +157,15 @@ TEST_P(CliGolden, RunGivesTheRecordedResults) {
     arguments.erase(arguments.find_last_not_of("\r\n") + 1);
     // The command line of regenerate.sh, with the fixture's settings and data in place; on two
     // threads, whose files must be those of the one-thread recording.
-    const auto result =
-        runCli(arguments + " --settings '" + (fixture_ / "settings.toml").string() + "' --data '" +
-                   (kGoldenDir.parent_path() / "reference_glasses.csv").string() +
-                   "' --output golden --quiet --jobs 2",
-               dir_.string());
+    std::string data = "reference_glasses.csv";
+    if (fs::exists(fixture_ / "data_file")) {
+        data = readFile(fixture_ / "data_file");
+        data.erase(data.find_last_not_of("\r\n") + 1);
+    }
+    const auto result = runCli(arguments + " --settings '" + (fixture_ / "settings.toml").string() +
+                                   "' --data '" + (kGoldenDir.parent_path() / data).string() +
+                                   "' --output golden --quiet --jobs 2",
+                               dir_.string());
 
     EXPECT_EQ(std::to_string(result.exitCode) + "\n", readFile(fixture_ / "exit_code"));
     for (const auto& d : differences(readFile(fixture_ / "stderr.txt"), result.err))

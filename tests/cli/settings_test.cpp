@@ -115,6 +115,9 @@ void scramble(RunState& state, MlaChoice& mla) {
         options.h2oA = 74.403;
         options.h2oB = 0.352;
         options.fractionation = 90.0 - static_cast<double>(m);
+        options.otherSettings = {1000.0 + static_cast<double>(m), 5.5, 80.0,
+                                 70.0 + static_cast<double>(m)};
+        options.exclusionFlags[m % 4] = true;
         options.traceChoices[0] = "Model";
         state.settings.kd.at(m, 6) = 0.125 * static_cast<double>(m);
         state.settings.kd.at(m, kH2OElementIndex) = 0.01;

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
+#include <string>
 
 #include "core/Errors.h"
 
@@ -27,7 +29,9 @@ class FunctionModel : public ModelClone<FunctionModel> {
         }
         T = solveLiquidus(a);
     }
+    bool residualIsMonotonic(const TAssemblage&) override { return monotonic; }
     int evaluations = 0;
+    bool monotonic = false;  // what the model claims of its residual
 
   private:
     std::function<double(double)> residual_;
@@ -214,6 +218,56 @@ TEST(BisectTemperature, HalvingThatEndsInsideTheBracketIsUnchanged) {
     model.Get_Temperature(TAssemblage{}, T);
     EXPECT_NEAR(T, 1777.0, 0.5);
     EXPECT_EQ(model.evaluations, 1 + 12);  // 2400 / 2^12 < 1 <= 2400 / 2^11
+}
+
+// The search of a monotonic residual against the plain halving on roots where the halving's
+// result is decided by one point: on a point of its last grid (2400 / 2^25 K apart with the
+// forward engine's tolerance), one rounding step or a hair either side of it, mid-cell, beside
+// the bracket's ends and beyond them; with a residual too flat for any of its signs to be
+// certain, and falling as well as rising. Each model keeps the root of its last search, so the
+// table also starts searches near, far from and at another model's roots.
+TEST(BisectTemperature, MonotonicResidualGivesThePlainHalvingsTemperature) {
+    const double w = 2400.0 / (1 << 25);
+    const double grid = 100.0 + 12345677.0 * w;  // a point of the last round of the halving
+    const double up = std::nextafter(grid, 3000.0), down = std::nextafter(grid, 0.0);
+    const double roots[] = {grid,         up,           down,         grid + 1e-12,
+                            grid - 1e-12, grid + w / 2, grid - w / 3, 1300.0,
+                            1300.0 + w,   100.0 + w,    100.0 + 3e-4, 2500.0 - 3e-4,
+                            2500.0 - w,   2600.0,       50.0,         grid + 0.37};
+    for (const double slope : {1e-3, -2.5e-3, 1e-14}) {
+        for (const double tol : {1e-4, 0.01}) {
+            const auto residual = [&](double root) {
+                return [root, slope](double T) { return (T - root) * slope; };
+            };
+            double root = 0.0;
+            FunctionModel fast([&](double T) { return residual(root)(T); }, tol);
+            FunctionModel plain([&](double T) { return residual(root)(T); }, tol);
+            fast.monotonic = plain.monotonic = true;
+            plain.fastLiquidusSearch = false;
+            for (const double r : roots) {
+                SCOPED_TRACE("root " + std::to_string(r) + " slope " + std::to_string(slope) +
+                             " tol " + std::to_string(tol));
+                root = r;
+                double tFast = 0.0, tPlain = 0.0;
+                bool fastFailed = false, plainFailed = false;
+                try {
+                    plain.Get_Temperature(TAssemblage{}, tPlain);
+                } catch (const EModelError_GetT&) {
+                    plainFailed = true;
+                }
+                try {
+                    fast.Get_Temperature(TAssemblage{}, tFast);
+                } catch (const EModelError_GetT&) {
+                    fastFailed = true;
+                }
+                ASSERT_EQ(fastFailed, plainFailed);
+                EXPECT_EQ(tFast, tPlain);
+                EXPECT_EQ(fast.message, plain.message);
+                fast.message.clear();
+                plain.message.clear();
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 # A case folder holds `arguments` (the subcommand and its options, e.g. "frac --analysis 5"),
 # `settings.toml`, and the files the run wrote under the name "golden" (golden_FRAC.csv, ...)
 # plus what it printed on stderr (stderr.txt) and its exit code (exit_code). Every run reads
-# ../reference_glasses.csv, one analysis at a time (--jobs 1: the reference the parallel runs of
-# the test must match).
+# ../reference_glasses.csv, or the file of ../ that `data_file` names, one analysis at a time
+# (--jobs 1: the reference the parallel runs of the test must match).
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -26,10 +26,12 @@ for name in $cases; do
     dir="$here/$name"
     [ -f "$dir/arguments" ] || { echo "regenerate.sh: no case $name" >&2; exit 2; }
     rm -f "$dir"/golden_*.csv "$dir/stderr.txt" "$dir/exit_code"
+    data=reference_glasses.csv
+    [ -f "$dir/data_file" ] && data=$(cat "$dir/data_file")
     status=0
     # shellcheck disable=SC2046  # the arguments are words on purpose
     (cd "$dir" && "$cli" $(cat arguments) --settings settings.toml \
-        --data ../../reference_glasses.csv --output golden --quiet --jobs 1 2>stderr.txt) ||
+        --data "../../$data" --output golden --quiet --jobs 1 2>stderr.txt) ||
         status=$?
     # 1 (a run ended with an error, e.g. no mineral left) is a result like any other.
     if [ "$status" -ne 0 ] && [ "$status" -ne 1 ]; then

@@ -1,0 +1,33 @@
+// A numeric entry of the main window: keys by the grid rules, the text read by the number
+// entry rule (trailing characters dropped, clamped to the entry's bounds) when editing ends,
+// and written back as the value read.
+#pragma once
+
+#include <QLineEdit>
+
+#include "core/SettingsRules.h"
+
+namespace varnodel::ui {
+
+class NumberEdit : public QLineEdit {
+    Q_OBJECT
+  public:
+    explicit NumberEdit(Bounds bounds, QWidget* parent = nullptr);
+    double value() const;
+    void setValue(double value);
+
+  Q_SIGNALS:
+    // The user finished editing; `value` is the number as the rule read it.
+    void valueEdited(double value);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    Bounds bounds_;
+};
+
+// The text a number is shown with in entries and grids: the shortest that reads back the same.
+QString numberText(double value);
+
+}  // namespace varnodel::ui
