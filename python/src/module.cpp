@@ -17,6 +17,7 @@
 #include "io/OutputFiles.h"
 #include "io/RunRecord.h"
 #include "io/SettingsFile.h"
+#include "io/StatusFile.h"
 #include "ui/CalcThread.h"
 #include "ui/RunSetup.h"
 
@@ -99,18 +100,6 @@ py::list toList(const std::vector<std::string>& lines) {
     for (const auto& line : lines)
         list.append(py::str(line));
     return list;
-}
-
-const char* outcomeName(RunOutcome outcome) {
-    switch (outcome) {
-        case RunOutcome::Completed:
-            return "completed";
-        case RunOutcome::Interrupted:
-            return "interrupted";
-        case RunOutcome::Failed:
-            return "failed";
-    }
-    return "failed";
 }
 
 // Runs `calculation` on the compositions (`data`: a data file's text, or its path when
@@ -213,8 +202,10 @@ py::dict run(const std::string& calculation, const Settings& settings, const std
         const auto& part = recorder.parts[k];
         py::dict entry;
         entry["name"] = part.name;
-        entry["outcome"] =
-            k - 1 < result.outcomes.size() ? outcomeName(result.outcomes[k - 1]) : "failed";
+        const AnalysisOutcome outcome =
+            k - 1 < result.outcomes.size() ? result.outcomes[k - 1] : RunOutcome::Failed;
+        entry["outcome"] = std::string(outcomeText(outcome.kind));
+        entry["reason"] = outcome.reason;
         entry["log"] = toList(part.log);
         entry["debug"] = toList(part.debug);
         entry["messages"] = toList(part.messages);

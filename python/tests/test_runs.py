@@ -30,12 +30,14 @@ def test_same_results_as_the_command_line(calculation, cli, tmp_path):
     frame = pd.read_csv(data)
     result = getattr(varnodel, calculation)(frame, varnodel.Settings.from_file(settings_file),
                                            jobs=2, output=tmp_path / "py" / "run.txt")
-    assert set(result.outcomes["outcome"]) == {"completed"}
+    assert set(result.outcomes["outcome"]) <= {"completed", "stopped by its stop condition"}
     assert list(result.outcomes["Sample"]) == list(frame["Name"])
     assert result.log == cli_log
 
     suffix = {"frac": "_FRAC", "mla": "_MLA", "rev": "_REV", "ironloss": "_IRL"}[calculation]
-    cli_files = sorted(p.name for p in (tmp_path / "cli").iterdir())
+    # The command line also records its own command and settings beside the results.
+    cli_files = sorted(p.name for p in (tmp_path / "cli").iterdir()
+                       if not p.name.endswith("_settings.toml"))
     assert sorted(p.name for p in (tmp_path / "py").iterdir()) == cli_files
     assert sorted("run" + suffix + name for name in result.files) == cli_files
     for name in cli_files:

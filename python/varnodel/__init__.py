@@ -152,7 +152,9 @@ class Result:
     ``table``: the results table (one row per reported step or per analysis) as a DataFrame;
     ``minerals``: the per-mineral tables by short name ("Olv", "Plg", ...); ``parameters``: the
     parameter report; ``log`` and ``debug_log``: the main and diagnostics logs; ``outcomes``:
-    per analysis its ``Sample``, ``outcome`` ("completed", "interrupted", "failed") and
+    per analysis its ``Sample``, ``outcome`` (as the batch's status file words it: "completed",
+    "stopped by its stop condition", "ended: no minerals left", "ended: model failure",
+    "ended: error", "interrupted"), ``reason`` (why it ended early, or the stop condition) and
     ``error`` (the message text, empty when none); ``files``: the text of every result file by
     the end of its name (".csv", "_calc_param.csv", "_Olv.csv", ...).
     """
@@ -169,7 +171,7 @@ class Result:
     @functools.cached_property
     def minerals(self):
         return {name[1:-4]: parse_table(text) for name, text in self.files.items()
-                if name.endswith(".csv") and name not in (".csv", "_calc_param.csv")}
+                if name.endswith(".csv") and name not in (".csv", "_calc_param.csv", "_status.csv")}
 
     @property
     def parameters(self):
@@ -192,8 +194,9 @@ class Result:
     @property
     def outcomes(self):
         return pd.DataFrame(
-            [(a["name"], a["outcome"], "\n".join(a["messages"])) for a in self._raw["analyses"]],
-            columns=["Sample", "outcome", "error"])
+            [(a["name"], a["outcome"], a["reason"], "\n".join(a["messages"]))
+             for a in self._raw["analyses"]],
+            columns=["Sample", "outcome", "reason", "error"])
 
     def __repr__(self):
         return (f"<varnodel.Result {self.calculation}: {len(self._raw['analyses'])} analyses, "

@@ -136,7 +136,9 @@ std::vector<std::string> resultFiles(const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind("golden_", 0) == 0) names.push_back(name);
+        // The settings record holds the date and the command line of its run.
+        if (name.rfind("golden_", 0) == 0 && !name.ends_with("_settings.toml"))
+            names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;

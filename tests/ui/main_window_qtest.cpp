@@ -33,7 +33,8 @@ std::string withoutTimes(const std::string& text) {
     std::string kept;
     static const std::regex time(",\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$");
     for (std::string line; std::getline(lines, line);)
-        kept += std::regex_replace(line, time, "") + '\n';
+        if (!line.starts_with("# "))  // the settings record's heading: date, command line
+            kept += std::regex_replace(line, time, "") + '\n';
     return kept;
 }
 
