@@ -34,8 +34,8 @@ def _lines(data):
     return lines[0], lines[1:]
 
 
-def _run_chunk(calculation, data, settings, jobs):
-    return _run(calculation, data, settings, jobs, None)._raw
+def _run_chunk(calculation, data, settings, jobs, analysis=None):
+    return _run(calculation, data, settings, jobs, None, analysis)._raw
 
 
 def _merge(calculation, parts):
@@ -59,12 +59,29 @@ def _merge(calculation, parts):
         "messages": first["messages"],
         "analyses": [a for raw in parts for a in raw["analyses"]],
         "interrupted": any(raw["interrupted"] for raw in parts),
+        # Only a batch of one inclusion leaves its melt to the profiles.
+        "profile_settings": first.get("profile_settings") if len(parts) == 1 else None,
     })
 
 
-def _run_on(client, calculation, compositions, settings, chunk_size, jobs):
+def _run_on(client, calculation, compositions, settings, chunk_size, jobs, analysis):
     if client is None:
         raise ValueError("client: a distributed.Client is needed")
+    # Read here: the workers may not see the file.
+    if settings is None:
+        settings = Settings()
+    elif isinstance(settings, (str, os.PathLike)):
+        settings = Settings.from_file(settings)
+    if calculation.startswith("profile_") or analysis is not None:
+        # One inclusion or one analysis: one task, on one worker.
+        if isinstance(compositions, (str, os.PathLike)):
+            with open(compositions, "rb") as f:
+                compositions = f.read()
+        elif compositions is not None and not isinstance(compositions, bytes):
+            compositions = _data_text(compositions).encode("utf-8")
+        future = client.submit(_run_chunk, calculation, compositions, settings, jobs, analysis,
+                               pure=False)
+        return Result(future.result())
     if compositions is None:
         raise ValueError("compositions: a DataFrame or the path of a data file is needed")
     if isinstance(compositions, (str, os.PathLike)):
@@ -72,10 +89,6 @@ def _run_on(client, calculation, compositions, settings, chunk_size, jobs):
             data = f.read()
     else:
         data = _data_text(compositions).encode("utf-8")
-    if settings is None:
-        settings = Settings()
-    elif isinstance(settings, (str, os.PathLike)):
-        settings = Settings.from_file(settings)
     header, rows = _lines(data)
     if not rows:
         raise ValueError("the compositions hold no analysis")
@@ -93,15 +106,18 @@ def _run_on(client, calculation, compositions, settings, chunk_size, jobs):
 
 
 def _calculation(name):
-    def call(compositions, settings=None, *, client, chunk_size=None, jobs=1):
-        return _run_on(client, name, compositions, settings, chunk_size, jobs)
+    def call(compositions=None, settings=None, *, client, chunk_size=None, jobs=1,
+             analysis=None):
+        return _run_on(client, name, compositions, settings, chunk_size, jobs, analysis)
 
     call.__name__ = call.__qualname__ = name
     call.__doc__ = (
         f"``varnodel.{name}`` on the workers of ``client`` (a distributed.Client).\n\n"
         "compositions: a DataFrame or the path of a data file (read here, not on the workers);"
         "\nchunk_size: analyses per task (None: two tasks per worker); jobs: analyses each "
-        "task runs at once.\nReturns a varnodel.Result, as a local run would.")
+        "task runs at once; analysis: only this one (1-based), in one task.\nThe diffusion "
+        "profiles model one inclusion: one task (LAST_RES.DAT, with load_last_result, is read "
+        "on the worker).\nReturns a varnodel.Result, as a local run would.")
     return call
 
 
