@@ -261,7 +261,9 @@ py::dict run(const std::string& calculation, const Settings& settings, const std
     if (profile && result.analyses > 0) {
         // One inclusion, whose lines are the run's own.
         py::dict entry;
-        entry["name"] = state.profileComposition.name;
+        // Named as the engine names it in its files.
+        const TAssemblage& start = state.profileComposition;
+        entry["name"] = start.name.empty() ? meltOf(start).name : start.name;
         entry["outcome"] = result.interrupted  ? "interrupted"
                            : result.failed > 0 ? "failed"
                                                : "completed";
