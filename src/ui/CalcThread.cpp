@@ -81,11 +81,26 @@ DispatchResult TVarnodelCalcThread::execute() {
     return result;
 }
 
+bool TVarnodelCalcThread::hasEngine(Calculation calculation) {
+    return calculation == Calculation::Fractional || calculation == Calculation::Reverse ||
+           calculation == Calculation::MLA || calculation == Calculation::IronLoss ||
+           calculation == Calculation::ProfileIC || calculation == Calculation::ProfileCR;
+}
+
 bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::string& header) {
     try {
-        lock_.emplace(base);
-        deleteOldResults(base, dataFile_);
-        if (!header.empty()) appendLine(base + ".csv", header);
+        // Lines kept in memory only leave the files of earlier runs alone.
+        if (sink_ == nullptr || sink_->writesFiles()) {
+            lock_.emplace(base);
+            deleteOldResults(base, dataFile_);
+        }
+        if (header.empty()) {
+            // the calculation writes no export table
+        } else if (sink_ == nullptr) {
+            appendLine(base + ".csv", header);
+        } else {
+            sink_->appendLine(base + ".csv", header);
+        }
     } catch (const EInputError& e) {
         pendingError_ = e.what();
         return false;
@@ -185,13 +200,15 @@ void TVarnodelCalcThread::runBatch(const std::vector<TAssemblage>& samples, cons
         runInParallel(samples, run, result);
         return;
     }
-    DirectSink disk;
+    DirectSink direct;
+    OutputSink& disk = sink_ != nullptr ? *sink_ : direct;
     for (std::size_t k = 0; k < samples.size(); ++k) {
         if (onAnalysis_)
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
         BufferedSink rows;
         const RunOutcome outcome = run(samples[k], reporter_, rows, stop_);
         ++result.analyses;
+        result.outcomes.push_back(outcome);
         if (outcome == RunOutcome::Failed) ++result.failed;
         if (!writeOut(rows, disk, samples[k].name, result)) return;
         if (stop_.stop_requested()) throw ETTerminate();
@@ -252,7 +269,8 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
     for (unsigned w = workerCount; w > 0; --w)
         workers.emplace_back(worker);
 
-    DirectSink disk;
+    DirectSink direct;
+    OutputSink& disk = sink_ != nullptr ? *sink_ : direct;
     for (std::size_t k = 0; k < slots.size(); ++k) {
         {
             std::unique_lock lock(mutex);
@@ -264,6 +282,7 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
         slot.reporter.replay(reporter_);
         ++result.analyses;
+        result.outcomes.push_back(slot.outcome);
         if (slot.outcome == RunOutcome::Failed) ++result.failed;
         if (!writeOut(slot.sink, disk, samples[k].name, result)) abort.request_stop();
         {
@@ -291,7 +310,9 @@ void TVarnodelCalcThread::mla(DispatchResult& result) {
         return;
     }
     try {
-        writeMlaParameterReport(base, reporter_, inputs_.snapshot.settings(), registry, mlaModels_,
+        DirectSink direct;  // written, and closed, before the first sample starts
+        writeMlaParameterReport(base, reporter_, sink_ != nullptr ? *sink_ : direct,
+                                inputs_.snapshot.settings(), registry, mlaModels_,
                                 inputs_.composition.pressureBlock.pressure);
     } catch (const std::exception&) {
         pendingError_ = "Cannot open file for export " + base +
@@ -350,8 +371,8 @@ void TVarnodelCalcThread::profile(DispatchResult& result) {
         return;
     }
     RunSnapshot snapshot = inputs_.snapshot.clone();
-    DirectSink disk;
-    ProfileFiles files(base, reporter_, disk);
+    DirectSink direct;
+    ProfileFiles files(base, reporter_, sink_ != nullptr ? *sink_ : direct);
     RunOutcome outcome = RunOutcome::Completed;
     if (coolingRate) {
         TCRThread engine(snapshot, melt, std::move(loaded), files, reporter_, stop_);
@@ -425,8 +446,9 @@ void TVarnodelCalcThread::ironLoss(DispatchResult& result) {
     const TAnalysis& first = meltOf(samples.front());
     const bool noRedoxPair = first.oxides[Ox::Fe2O3] == 0.0 || first.oxides[Ox::FeO] == 0.0;
     try {
+        DirectSink direct;  // written, and closed, before the first inclusion starts
         writeIronLossParameterReport(
-            base, reporter_,
+            base, reporter_, sink_ != nullptr ? *sink_ : direct,
             ironLossParameterLines(inputs_.snapshot.settings(), *inputs_.snapshot.registry,
                                    *olivine, withH2O, noRedoxPair));
     } catch (const std::exception&) {
@@ -448,7 +470,7 @@ void TVarnodelCalcThread::ironLoss(DispatchResult& result) {
             TIronLossThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
             const RunOutcome outcome = engine.run();
             std::lock_guard lock(mutex);
-            if (number >= lastNumber) {
+            if (outcome != RunOutcome::Interrupted && number >= lastNumber) {
                 lastNumber = number;
                 result.ironLoss = engine.result();
             }

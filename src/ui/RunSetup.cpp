@@ -1,5 +1,6 @@
 #include "ui/RunSetup.h"
 
+#include <sstream>
 #include <system_error>
 
 #include "core/Errors.h"
@@ -50,6 +51,31 @@ std::string overwriteClash(const fs::path& file, const std::string& base,
     return {};
 }
 
+namespace {
+
+// The analyses read from `name` into the run state, or why none can be used.
+DataFileLoad useAnalyses(RunState& state, const AnalysesData& loaded, const std::string& name) {
+    DataFileLoad result;
+    result.warnings = loaded.warnings;
+    if (loaded.warningCount > loaded.warnings.size())
+        result.warnings.push_back(name + ": " +
+                                  std::to_string(loaded.warningCount - loaded.warnings.size()) +
+                                  " more warnings");
+    if (loaded.analyses.empty()) {
+        if (!loaded.problem.empty()) result.error = loaded.problem + "\n";
+        result.error += "no analysis of " + name + " can be used";
+        return result;
+    }
+    result.present = PresentElements{loaded.h2oPresent, loaded.presentTraces};
+    state.settings.active = activeElements(loaded);
+    state.options.stopFromFile = loaded.stopFromFile;
+    state.options.wholeFile = true;
+    state.analyses = loaded.analyses;
+    return result;
+}
+
+}  // namespace
+
 DataFileLoad loadDataFile(RunState& state, const fs::path& file, Calculation calculation,
                           RunReporter& reporter) {
     DataFileLoad result;
@@ -62,25 +88,18 @@ DataFileLoad loadDataFile(RunState& state, const fs::path& file, Calculation cal
         result.error = "the data file " + file.string() + " does not exist";
         return result;
     }
-    const AnalysesData loaded =
-        loadAnalysesFile(file, std::string(tabCaption(calculation)), reporter);
-    result.warnings = loaded.warnings;
-    if (loaded.warningCount > loaded.warnings.size())
-        result.warnings.push_back(file.string() + ": " +
-                                  std::to_string(loaded.warningCount - loaded.warnings.size()) +
-                                  " more warnings");
-    if (loaded.analyses.empty()) {
-        if (!loaded.problem.empty()) result.error = loaded.problem + "\n";
-        result.error += "no analysis of " + file.string() + " can be used";
-        return result;
-    }
-    result.present = PresentElements{loaded.h2oPresent, loaded.presentTraces};
-    state.settings.active = activeElements(loaded);
-    state.options.dataFileName = file.string();
-    state.options.stopFromFile = loaded.stopFromFile;
-    state.options.wholeFile = true;
-    state.analyses = loaded.analyses;
+    result =
+        useAnalyses(state, loadAnalysesFile(file, std::string(tabCaption(calculation)), reporter),
+                    file.string());
+    if (result.ok()) state.options.dataFileName = file.string();
     return result;
+}
+
+DataFileLoad loadDataText(RunState& state, const std::string& text, const std::string& name,
+                          Calculation calculation, RunReporter& reporter) {
+    std::istringstream in(text);
+    return useAnalyses(
+        state, readAnalyses(in, name, std::string(tabCaption(calculation)), reporter), name);
 }
 
 bool chooseAnalysis(RunState& state, std::size_t position) {

@@ -45,6 +45,10 @@ struct DataFileLoad {
 // says why in `error` (one or more lines).
 DataFileLoad loadDataFile(RunState& state, const std::filesystem::path& file,
                           Calculation calculation, RunReporter& reporter);
+// The same for the text of a data file that `name` stands for (in the lines of the log and the
+// error texts), e.g. a table handed over by another program.
+DataFileLoad loadDataText(RunState& state, const std::string& text, const std::string& name,
+                          Calculation calculation, RunReporter& reporter);
 
 // Makes analysis `position` (1-based) of the loaded list the current composition, at the
 // window's pressure, for a run of that analysis alone. False, and nothing changed, when the list
