@@ -399,7 +399,12 @@ void TVarnodelCalcThread::profile(DispatchResult& result) {
         reporter_.logLine("Set the melt composition for calulation, please");
         return;
     }
-    if (!start.name.empty()) melt.name = start.name;
+    // A starting melt left by the Fe-loss reconstruction carries no name of its own: it is the
+    // inclusion of the current composition.
+    if (!start.name.empty())
+        melt.name = start.name;
+    else if (!inputs_.composition.name.empty())
+        melt.name = inputs_.composition.name;
     const std::string base = baseName(inputs_.options, resultSuffix(calculation_));
     result.baseName = base;
     std::optional<Profile> loaded;
