@@ -1,17 +1,15 @@
-// The "Crystallisation" tab: the models of the forward run, its stop, pressure, step and
-// oxidation settings, the starting melt, the degree of fractionation of each mineral and the
-// cotectic and H2O-saturated starts.
+// The "Crystallisation" tab: the models of the forward run, its run settings, the starting melt
+// and the degree of fractionation of each mineral.
 #pragma once
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
 #include <QTableWidget>
 #include <QWidget>
 
 #include "models/RunState.h"
 #include "ui/CompositionPanel.h"
-#include "ui/NumberEdit.h"
+#include "ui/CrystallisationSettings.h"
+#include "ui/DialogId.h"
+#include "ui/MineralModelsGrid.h"
 
 namespace varnodel::ui {
 
@@ -27,23 +25,14 @@ class CrystallisationTab : public QWidget {
 
   Q_SIGNALS:
     void changed();
+    void dialogRequested(varnodel::ui::DialogId id, int mineral);
 
   private:
-    void chooseModel(std::size_t mineral, int choice);
-
     RunState& state_;
-    QTableWidget* models_;
-    QComboBox* viscosity_;
-    QComboBox* density_;
-    QLabel* stop_;
-    NumberEdit* pressure_;
-    QLabel* pressureMode_;
-    NumberEdit* step_;
-    QLabel* oxidation_;
+    MineralModelsGrid* models_;
+    CrystallisationSettings* settings_;
     CompositionPanel* composition_;
     QTableWidget* fractionation_;
-    QCheckBox* cotectic_;
-    QCheckBox* saturated_;
     bool refreshing_ = false;
 };
 

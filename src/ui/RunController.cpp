@@ -35,6 +35,7 @@ void RunController::start(Calculation calculation, const RunState& state,
         const DispatchResult result = dispatcher_->execute();
         QMetaObject::invokeMethod(this, [this, result] {
             ended_ = true;
+            result_ = result;
             Q_EMIT finished(result.interrupted, result.failed);
         });
     });

@@ -1,0 +1,19 @@
+#include "ui/TabParts.h"
+
+namespace varnodel::ui {
+
+QString qText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+QPushButton* dialogLink(const QString& objectName, QWidget* parent) {
+    auto* link = new QPushButton(parent);
+    link->setObjectName(objectName);
+    link->setFlat(true);
+    link->setCursor(Qt::PointingHandCursor);
+    // Reads like the label of a setting, not like a command.
+    link->setStyleSheet("QPushButton { text-align: left; color: palette(link); padding: 1px; }");
+    return link;
+}
+
+}  // namespace varnodel::ui
