@@ -20,7 +20,6 @@ CrystallisationTab::CrystallisationTab(RunState& state, QWidget* parent)
     fractionation_->setObjectName("FracPerGrid");
     fractionation_->setHorizontalHeaderLabels({"Mineral", "%fr"});
     fractionation_->verticalHeader()->hide();
-    fractionation_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 10);
     for (std::size_t s = 0; s < kMineralCount; ++s) {
         const int row = static_cast<int>(s);
         auto* mineral = new QTableWidgetItem(qText(kPhases[s + 1].name));
@@ -28,19 +27,22 @@ CrystallisationTab::CrystallisationTab(RunState& state, QWidget* parent)
         fractionation_->setItem(row, 0, mineral);
         fractionation_->setItem(row, 1, new QTableWidgetItem());
     }
-    fractionation_->resizeColumnsToContents();
-    fractionation_->setFixedWidth(fractionation_->horizontalHeader()->length() + 4 +
+    fractionation_->resizeColumnToContents(0);
+    fractionation_->setColumnWidth(1, fontMetrics().horizontalAdvance("100.000") + 12);
+    fractionation_->setFixedWidth(fractionation_->horizontalHeader()->length() +
                                   2 * fractionation_->frameWidth());
+    fitRows(fractionation_);
 
     auto* top = new QGridLayout;
-    top->addWidget(models_, 0, 0);
+    top->addWidget(models_, 0, 0, Qt::AlignTop);
     top->addWidget(settings_, 0, 1);
-    top->addWidget(fractionation_, 0, 2);
+    top->addWidget(fractionation_, 0, 2, Qt::AlignTop);
     top->setColumnStretch(0, 3);
     top->setColumnStretch(1, 2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(composition_);
+    layout->addStretch();
 
     connect(fractionation_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (refreshing_ || item->column() != 1) return;

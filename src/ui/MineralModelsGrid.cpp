@@ -19,7 +19,6 @@ MineralModelsGrid::MineralModelsGrid(RunState& state, QWidget* parent)
     setObjectName("lst_models");
     setHorizontalHeaderLabels({"Mineral", "Model", "P", "W", "Tr"});
     verticalHeader()->hide();
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 10);
     horizontalHeader()->setSectionResizeMode(kModel, QHeaderView::Stretch);
     for (int c : {kP, kW, kTr})
         horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
@@ -39,6 +38,7 @@ MineralModelsGrid::MineralModelsGrid(RunState& state, QWidget* parent)
             setItem(row, c, new QTableWidgetItem());
     }
     resizeColumnToContents(kMineral);
+    fitRows(this);
     connect(this, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { Q_EMIT dialogRequested(DialogId::Models, row + 1); });
 }

@@ -36,10 +36,10 @@ MlaTab::MlaTab(RunState& state, MlaChoice& mla, QWidget* parent)
             item->setCheckState(0, Qt::Unchecked);
         }
     }
+    models_->expandAll();
     corrections_->setObjectName("LMA_Corr_Grid");
     corrections_->setHorizontalHeaderLabels({"Mineral", "P, deg/kbar", "H2O: dT = -A*H2O^B"});
     corrections_->verticalHeader()->hide();
-    corrections_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 10);
     corrections_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     corrections_->horizontalHeader()->setStretchLastSection(true);
     corrections_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -49,6 +49,7 @@ MlaTab::MlaTab(RunState& state, MlaChoice& mla, QWidget* parent)
                 static_cast<int>(s), c,
                 new QTableWidgetItem(c == kMineral ? qText(kPhases[s + 1].name) : QString()));
 
+    fitRows(corrections_);
     auto* side = new QGridLayout;
     side->addWidget(new QLabel("Corrections for  models ", this), 0, 0, 1, 2);
     side->addWidget(corrections_, 1, 0, 1, 2);
@@ -62,6 +63,7 @@ MlaTab::MlaTab(RunState& state, MlaChoice& mla, QWidget* parent)
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(1, 1);
     layout->addWidget(composition_, 1, 0, 1, 2);
+    layout->setRowStretch(2, 1);
 
     connect(models_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
         QTreeWidgetItem* mineral = item->parent();

@@ -99,6 +99,7 @@ OlivineMiTab::OlivineMiTab(RunState& state, QWidget* parent)
     layout->addLayout(groups);
     layout->addLayout(shared);
     layout->addWidget(composition_);
+    layout->addStretch();
 
     connect(ironLoss_, &QRadioButton::toggled, this, [this] {
         if (!refreshing_) Q_EMIT changed();
@@ -144,7 +145,7 @@ OlivineMiTab::OlivineMiTab(RunState& state, QWidget* parent)
 }
 
 QWidget* OlivineMiTab::buildIronLossGroup() {
-    auto* group = new QGroupBox(this);
+    auto* group = new QGroupBox("Fe-loss reconstruction", this);
     hostFo_->setObjectName("Host_Fo");
     finalFeO_->setObjectName("FeO_final");
     for (NumberEdit* edit : {hostFo_, finalFeO_})

@@ -45,7 +45,6 @@ ReverseTab::ReverseTab(RunState& state, QWidget* parent)
     exclusion_->setObjectName("Exclusion_Grid");
     exclusion_->setHorizontalHeaderLabels({"Mineral", "Excluded at"});
     exclusion_->verticalHeader()->hide();
-    exclusion_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 10);
     exclusion_->horizontalHeader()->setStretchLastSection(true);
     exclusion_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     exclusion_->setToolTip("Double-click a mineral to set when it stops being added back");
@@ -55,12 +54,14 @@ ReverseTab::ReverseTab(RunState& state, QWidget* parent)
         exclusion_->setItem(row, 1, new QTableWidgetItem());
     }
     exclusion_->resizeColumnToContents(0);
+    fitRows(exclusion_);
 
     auto* excluded = new QVBoxLayout;
     excluded->addWidget(new QLabel("Exclusion of minerals:", this));
     excluded->addWidget(exclusion_);
+    excluded->addStretch();
     auto* top = new QGridLayout;
-    top->addWidget(models_, 0, 0);
+    top->addWidget(models_, 0, 0, Qt::AlignTop);
     top->addWidget(settings_, 0, 1);
     top->addLayout(excluded, 0, 2);
     top->setColumnStretch(0, 3);
@@ -69,6 +70,7 @@ ReverseTab::ReverseTab(RunState& state, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(composition_);
+    layout->addStretch();
 
     connect(exclusion_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         Q_EMIT dialogRequested(DialogId::ExcludeMineral, static_cast<int>(kFirstExcludable) + row);

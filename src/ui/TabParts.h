@@ -4,6 +4,7 @@
 
 #include <QPushButton>
 #include <QString>
+#include <QTableWidget>
 #include <string_view>
 
 namespace varnodel::ui {
@@ -12,5 +13,8 @@ QString qText(std::string_view text);
 
 // A flat, left-aligned button that shows a setting's current value; a click asks for its dialog.
 QPushButton* dialogLink(const QString& objectName, QWidget* parent);
+
+// A grid of a few fixed rows made just tall enough for all of them, so it never scrolls.
+void fitRows(QTableWidget* grid);
 
 }  // namespace varnodel::ui
