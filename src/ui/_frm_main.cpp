@@ -214,7 +214,11 @@ bool Tfrm_main::exportResults(const std::string& base) {
 }
 
 void Tfrm_main::loadLastResult() {
-    // Reading the last profile's melt comes with the profile calculations.
+    if (const std::string why = chooseProfileStart(state_, false, 0); !why.empty()) {
+        state_.settings.parameters.meltInclusions.loadLastResult = false;
+        showMessage_(QString::fromStdString(why));
+    }
+    refresh();
 }
 
 void Tfrm_main::appendLog(const QString& line) {
@@ -305,9 +309,18 @@ void Tfrm_main::startOrInterrupt() {
         controller_->interrupt();
         return;
     }
+    const Calculation calculation = activeCalculation();
+    if (calculation == Calculation::ProfileIC || calculation == Calculation::ProfileCR) {
+        // The profiles start from their own melt, else from the current composition.
+        if (const std::string why = chooseProfileStart(state_, false, 0); !why.empty()) {
+            showMessage_(QString::fromStdString(why));
+            return;
+        }
+        refresh();
+    }
     interruptedByUser_ = false;
     setRunning(true);
-    controller_->start(activeCalculation(), state_, present_, mla_, dataFile_);
+    controller_->start(calculation, state_, present_, mla_, dataFile_);
 }
 
 void Tfrm_main::runEnded(bool interrupted) {
