@@ -1,6 +1,5 @@
 #include "ui/CrystallisationTab.h"
 
-#include <QGridLayout>
 #include <QHeaderView>
 #include <QVBoxLayout>
 
@@ -11,11 +10,7 @@
 namespace varnodel::ui {
 
 CrystallisationTab::CrystallisationTab(RunState& state, QWidget* parent)
-    : QWidget(parent),
-      state_(state),
-      models_(new MineralModelsGrid(state, this)),
-      settings_(new CrystallisationSettings(state, this)),
-      composition_(new CompositionPanel(state, this)),
+    : CrystallisationRunTab(state, parent),
       fractionation_(new QTableWidget(static_cast<int>(kMineralCount), 2, this)) {
     fractionation_->setObjectName("FracPerGrid");
     fractionation_->setHorizontalHeaderLabels({"Mineral", "%fr"});
@@ -32,17 +27,9 @@ CrystallisationTab::CrystallisationTab(RunState& state, QWidget* parent)
     fractionation_->setFixedWidth(fractionation_->horizontalHeader()->length() +
                                   2 * fractionation_->frameWidth());
     fitRows(fractionation_);
-
-    auto* top = new QGridLayout;
-    top->addWidget(models_, 0, 0, Qt::AlignTop);
-    top->addWidget(settings_, 0, 1);
-    top->addWidget(fractionation_, 0, 2, Qt::AlignTop);
-    top->setColumnStretch(0, 3);
-    top->setColumnStretch(1, 2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(composition_);
-    layout->addStretch();
+    auto* part = new QVBoxLayout;
+    part->addWidget(fractionation_);
+    setOwnPart(part);
 
     connect(fractionation_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (refreshing_ || item->column() != 1) return;
@@ -50,29 +37,14 @@ CrystallisationTab::CrystallisationTab(RunState& state, QWidget* parent)
         state_.settings.minerals[static_cast<std::size_t>(item->row()) + 1].fractionation = value;
         Q_EMIT changed();
     });
-    connect(models_, &MineralModelsGrid::dialogRequested, this,
-            &CrystallisationTab::dialogRequested);
-    connect(settings_, &CrystallisationSettings::dialogRequested, this,
-            &CrystallisationTab::dialogRequested);
-    connect(models_, &MineralModelsGrid::changed, this, &CrystallisationTab::changed);
-    connect(settings_, &CrystallisationSettings::changed, this, &CrystallisationTab::changed);
-    connect(composition_, &CompositionPanel::changed, this, &CrystallisationTab::changed);
 }
 
-void CrystallisationTab::refresh() {
+void CrystallisationTab::refreshOwnPart() {
     refreshing_ = true;
-    models_->refresh();
-    settings_->refresh();
     for (std::size_t s = 0; s < kMineralCount; ++s)
         fractionation_->item(static_cast<int>(s), 1)
             ->setText(numberText(state_.settings.minerals[s + 1].fractionation));
-    composition_->refresh();
     refreshing_ = false;
-}
-
-void CrystallisationTab::setModelsEnabled(bool enabled) {
-    models_->setEnabled(enabled);
-    settings_->setModelsEnabled(enabled);
 }
 
 }  // namespace varnodel::ui

@@ -1,6 +1,5 @@
 #include "ui/ReverseTab.h"
 
-#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -36,12 +35,9 @@ QString exclusionText(const TMineralOptions& options, std::size_t mineral) {
 }
 
 ReverseTab::ReverseTab(RunState& state, QWidget* parent)
-    : QWidget(parent),
-      state_(state),
-      models_(new MineralModelsGrid(state, this)),
-      settings_(new CrystallisationSettings(state, this)),
-      exclusion_(new QTableWidget(static_cast<int>(kMineralCount - kFirstExcludable + 1), 2, this)),
-      composition_(new CompositionPanel(state, this)) {
+    : CrystallisationRunTab(state, parent),
+      exclusion_(
+          new QTableWidget(static_cast<int>(kMineralCount - kFirstExcludable + 1), 2, this)) {
     exclusion_->setObjectName("Exclusion_Grid");
     exclusion_->setHorizontalHeaderLabels({"Mineral", "Excluded at"});
     exclusion_->verticalHeader()->hide();
@@ -55,48 +51,22 @@ ReverseTab::ReverseTab(RunState& state, QWidget* parent)
     }
     exclusion_->resizeColumnToContents(0);
     fitRows(exclusion_);
-
-    auto* excluded = new QVBoxLayout;
-    excluded->addWidget(new QLabel("Exclusion of minerals:", this));
-    excluded->addWidget(exclusion_);
-    excluded->addStretch();
-    auto* top = new QGridLayout;
-    top->addWidget(models_, 0, 0, Qt::AlignTop);
-    top->addWidget(settings_, 0, 1);
-    top->addLayout(excluded, 0, 2);
-    top->setColumnStretch(0, 3);
-    top->setColumnStretch(1, 2);
-    top->setColumnStretch(2, 2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(composition_);
-    layout->addStretch();
+    auto* part = new QVBoxLayout;
+    part->addWidget(new QLabel("Exclusion of minerals:", this));
+    part->addWidget(exclusion_);
+    setOwnPart(part);
 
     connect(exclusion_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         Q_EMIT dialogRequested(DialogId::ExcludeMineral, static_cast<int>(kFirstExcludable) + row);
     });
-    connect(models_, &MineralModelsGrid::dialogRequested, this, &ReverseTab::dialogRequested);
-    connect(settings_, &CrystallisationSettings::dialogRequested, this,
-            &ReverseTab::dialogRequested);
-    connect(models_, &MineralModelsGrid::changed, this, &ReverseTab::changed);
-    connect(settings_, &CrystallisationSettings::changed, this, &ReverseTab::changed);
-    connect(composition_, &CompositionPanel::changed, this, &ReverseTab::changed);
 }
 
-void ReverseTab::refresh() {
-    models_->refresh();
-    settings_->refresh();
+void ReverseTab::refreshOwnPart() {
     for (int row = 0; row < exclusion_->rowCount(); ++row) {
         const std::size_t mineral = kFirstExcludable + static_cast<std::size_t>(row);
         exclusion_->item(row, 1)->setText(
             exclusionText(state_.settings.minerals[mineral], mineral));
     }
-    composition_->refresh();
-}
-
-void ReverseTab::setModelsEnabled(bool enabled) {
-    models_->setEnabled(enabled);
-    settings_->setModelsEnabled(enabled);
 }
 
 }  // namespace varnodel::ui

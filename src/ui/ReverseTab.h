@@ -3,35 +3,20 @@
 #pragma once
 
 #include <QTableWidget>
-#include <QWidget>
 
-#include "models/RunState.h"
-#include "ui/CompositionPanel.h"
-#include "ui/CrystallisationSettings.h"
-#include "ui/DialogId.h"
-#include "ui/MineralModelsGrid.h"
+#include "ui/CrystallisationRunTab.h"
 
 namespace varnodel::ui {
 
-class ReverseTab : public QWidget {
+class ReverseTab : public CrystallisationRunTab {
     Q_OBJECT
   public:
     ReverseTab(RunState& state, QWidget* parent = nullptr);
-    void refresh();
-    void setModelsEnabled(bool enabled);
-
-    CompositionPanel* composition() const { return composition_; }
-
-  Q_SIGNALS:
-    void changed();
-    void dialogRequested(varnodel::ui::DialogId id, int mineral);
 
   private:
-    RunState& state_;
-    MineralModelsGrid* models_;
-    CrystallisationSettings* settings_;
+    void refreshOwnPart() override;
+
     QTableWidget* exclusion_;
-    CompositionPanel* composition_;
 };
 
 // The conditions under which `mineral` is excluded from a reverse run, as the tab lists them
