@@ -44,6 +44,7 @@ void RunController::start(Calculation calculation, const RunState& state,
                               ". Check if the file is open in another program.");
         QMetaObject::invokeMethod(this, [this, result] {
             ended_ = true;
+            result_ = result;
             Q_EMIT finished(result.interrupted, result.failed);
         });
     });
