@@ -4,7 +4,8 @@
 
 PACKAGES := cmake ninja-build g++ make pkg-config clang-format \
             libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libtomlplusplus-dev \
-            libxlsxwriter-dev python3-openpyxl python3-pandas qt6-base-dev
+            libxlsxwriter-dev python3-openpyxl python3-pandas qt6-base-dev \
+            qt6-charts-dev qt6-svg-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CLI := build/release/src/cli/varnodel-cli
 

@@ -14,6 +14,7 @@
 #include <fstream>
 
 #include "core/Errors.h"
+#include "io/OutputFiles.h"
 #include "ui/RunSetup.h"
 
 namespace varnodel::ui {
@@ -143,6 +144,7 @@ void Tfrm_main::buildMenus() {
     file->addAction("Reset to default", this, &Tfrm_main::resetToDefault);
     file->addSeparator();
     file->addAction("Exit", QKeySequence::Quit, this, &QWidget::close);
+    menuBar()->addMenu("&View")->addAction("Plots", this, &Tfrm_main::showPlots);
     QMenu* help = menuBar()->addMenu("&Help");
     help->addAction("About", this, [this] {
         QMessageBox::about(this, "About Varnodel",
@@ -246,6 +248,17 @@ void Tfrm_main::startOrInterrupt() {
     interruptedByUser_ = false;
     setRunning(true);
     controller_->start(activeCalculation(), state_, present_, mla_, dataFile_);
+    lastResults_ = QString::fromStdString(
+        baseName(state_.options, resultSuffix(activeCalculation())) + ".csv");
+    if (plots_) plots_->follow(lastResults_);
+}
+
+plots::PlotsWindow* Tfrm_main::showPlots() {
+    if (!plots_) plots_ = new plots::PlotsWindow(this);
+    if (!lastResults_.isEmpty()) plots_->follow(lastResults_);
+    plots_->show();
+    plots_->raise();
+    return plots_;
 }
 
 void Tfrm_main::runEnded(bool interrupted) {

@@ -19,6 +19,7 @@
 #include "ui/MlaTab.h"
 #include "ui/QtReporter.h"
 #include "ui/RunController.h"
+#include "ui/plots/PlotsWindow.h"
 
 namespace varnodel::ui {
 
@@ -51,6 +52,8 @@ class Tfrm_main : public QMainWindow {
     bool openSettings(const QString& file);
     bool saveSettings(const QString& file);
     void resetToDefault();
+    // View -> Plots: the window of charts, following the runs started from here.
+    plots::PlotsWindow* showPlots();
 
   public Q_SLOTS:
     void startOrInterrupt();
@@ -79,6 +82,8 @@ class Tfrm_main : public QMainWindow {
     std::unique_ptr<QtReporter> reporter_;
     std::unique_ptr<RunController> controller_;
     bool interruptedByUser_ = false;
+    plots::PlotsWindow* plots_ = nullptr;
+    QString lastResults_;  // the result table of the last run started here
 };
 
 }  // namespace varnodel::ui
