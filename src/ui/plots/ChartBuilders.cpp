@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "core/Composition.h"
@@ -51,12 +52,13 @@ std::vector<Group> groups(const Tables& tables) {
         }
         if (table->rows == 0) all.push_back({table, 0, 0, file});
     }
-    for (Group& g : all) {
-        const bool shared = std::any_of(all.begin(), all.end(), [&](const Group& other) {
+    std::vector<bool> shared;
+    for (const Group& g : all)
+        shared.push_back(std::any_of(all.begin(), all.end(), [&](const Group& other) {
             return other.name == g.name && other.table != g.table;
-        });
-        if (shared) g.name += " (" + fileName(*g.table) + ")";
-    }
+        }));
+    for (std::size_t i = 0; i < all.size(); ++i)
+        if (shared[i]) all[i].name += " (" + fileName(*all[i].table) + ")";
     return all;
 }
 
@@ -251,7 +253,7 @@ bool TemperatureChart::suits(const ResultTable& table) {
 QList<PlotPanel> TemperatureChart::build(const Tables& all) {
     const Tables tables = suitable(all, suits);
     if (tables.empty()) nothingToShow("temperatures of a forward or reverse run");
-    PlotPanel panel{"Temperature vs melt fraction", "Melt (%)", "T (°C)", {}, {}};
+    PlotPanel panel{"Temperature vs melt fraction", "Melt (%)", "T (°C)", {}, {}, {}};
     QMap<QString, PlotSeries> marks;
     QStringList order;
     for (const Group& g : groups(tables)) {
@@ -276,7 +278,7 @@ QList<PlotPanel> MineralChart::build(const Tables& all) {
     const Tables tables = suitable(all, suits);
     if (tables.empty()) nothingToShow("mineral compositions");
     PlotPanel panel{
-        "Mineral compositions vs temperature", "T (°C)", "Fo, An, Mg#, Cr# (mol%)", {}, {}};
+        "Mineral compositions vs temperature", "T (°C)", "Fo, An, Mg#, Cr# (mol%)", {}, {}, {}};
     for (const Group& g : groups(tables)) {
         if (g.table->kind == ResultKind::Mineral) {
             const auto model = std::find_if(g.table->columns.begin(), g.table->columns.end(),
@@ -317,10 +319,11 @@ bool CumulateChart::suits(const ResultTable& table) {
 QList<PlotPanel> CumulateChart::build(const Tables& all) {
     const Tables tables = suitable(all, suits);
     if (tables.empty()) nothingToShow("the cumulate of a forward or reverse run");
-    PlotPanel panel{"Cumulate proportions vs melt fraction", "Melt (%)", "Cumulate (wt%)", {}, {}};
+    PlotPanel panel{
+        "Cumulate proportions vs melt fraction", "Melt (%)", "Cumulate (wt%)", {}, {}, {}};
     if (std::all_of(tables.begin(), tables.end(),
                     [](auto* t) { return t->kind == ResultKind::Reverse; }))
-        panel = {"Added minerals vs melt fraction", "Starting melt (%)", "Added (wt%)", {}, {}};
+        panel = {"Added minerals vs melt fraction", "Starting melt (%)", "Added (wt%)", {}, {}, {}};
     QMap<QString, PlotSeries> marks;
     QStringList order;
     for (const Group& g : groups(tables)) {
@@ -350,7 +353,7 @@ bool LiquidusChart::suits(const ResultTable& table) {
 QList<PlotPanel> LiquidusChart::build(const Tables& all) {
     const Tables tables = suitable(all, suits);
     if (tables.empty()) nothingToShow("liquidus temperatures of a liquidus association");
-    PlotPanel panel{"Liquidus temperatures by mineral", "Mineral", "T (°C)", {}, {}};
+    PlotPanel panel{"Liquidus temperatures by mineral", "Mineral", "T (°C)", {}, {}, {}};
     struct ModelColumn {
         int category;
         double offset;
@@ -408,7 +411,7 @@ bool FeLossChart::suits(const ResultTable& table) {
 QList<PlotPanel> FeLossChart::build(const Tables& all) {
     const Tables tables = suitable(all, suits);
     if (tables.empty()) nothingToShow("a Fe-loss reconstruction");
-    PlotPanel panel{"Fe-loss reconstruction", "MgO (wt%)", "FeO* (wt%)", {}, {}};
+    PlotPanel panel{"Fe-loss reconstruction", "MgO (wt%)", "FeO* (wt%)", {}, {}, {}};
     for (const Group& g : groups(tables)) {
         const ResultColumn* x = g.table->column("MgO");
         const ResultColumn* y = g.table->column("FEO*");
@@ -462,9 +465,10 @@ QList<PlotPanel> ProfileChart::build(const Tables& all) {
     const Tables tables = suitable(all, suits);
     if (tables.empty()) nothingToShow("diffusion profiles");
     PlotPanel panel{
-        "Diffusion profiles", "Distance from the inclusion wall (µm)", "FeO (wt%)", {}, {}};
+        "Diffusion profiles", "Distance from the inclusion wall (µm)", "FeO (wt%)", {}, {}, {}};
     for (const Group& g : groups(tables)) {
         const ResultTable& t = *g.table;
+        const qsizetype first = panel.series.size();
         const QString prefix = tables.size() > 1 ? g.name + ": " : QString();
         const auto add = [&](const QString& name, const char* x, const char* y) {
             const ResultColumn* xc = t.column(x);
@@ -482,19 +486,43 @@ QList<PlotPanel> ProfileChart::build(const Tables& all) {
             add("Start of diffusion", "FullProfile_X", "FullProfile_FeO_start");
             add("End of diffusion", "FullProfile_X", "Full_Profile_FeO_end");
             add("Reheated", "ReheatedProfile_X", "ReheatedProfile_FeO");
-            continue;
+        } else {
+            int steps = 0;
+            while (t.column("Profile_X_" + std::to_string(steps + 1)))
+                ++steps;
+            for (int k = 1; k <= steps; ++k) {
+                const std::string n = std::to_string(k);
+                add("T step " + QString::number(k), ("Profile_X_" + n).c_str(),
+                    ("Profile_FeO_" + n).c_str());
+            }
+            if (steps > 0)
+                add("End", ("Profile_X_" + std::to_string(steps)).c_str(), "Profile_FeO_end");
         }
-        int steps = 0;
-        while (t.column("Profile_X_" + std::to_string(steps + 1)))
-            ++steps;
-        for (int k = 1; k <= steps; ++k) {
-            const std::string n = std::to_string(k);
-            add("T step " + QString::number(k), ("Profile_X_" + n).c_str(),
-                ("Profile_FeO_" + n).c_str());
-        }
-        if (steps > 0)
-            add("End", ("Profile_X_" + std::to_string(steps)).c_str(), "Profile_FeO_end");
+        // The files give the distance from the inclusion's centre; the wall (the innermost
+        // point of the run, after the whole rim has grown) is the zero of the diagram.
+        double wall = INFINITY;
+        for (qsizetype i = first; i < panel.series.size(); ++i)
+            for (const QPointF& p : panel.series[i].points)
+                wall = std::min(wall, p.x());
+        for (qsizetype i = first; i < panel.series.size(); ++i)
+            for (QPointF& p : panel.series[i].points)
+                p.rx() -= wall;
     }
+    // The host far from the wall is flat: the axis ends a little beyond the last point that
+    // still differs from it, so that the profile near the wall is not squeezed.
+    double reach = 0.0;
+    for (const PlotSeries& s : panel.series) {
+        if (s.points.isEmpty()) continue;
+        double low = s.points.front().y(), high = low;
+        for (const QPointF& p : s.points) {
+            low = std::min(low, p.y());
+            high = std::max(high, p.y());
+        }
+        const double far = s.points.back().y();
+        for (const QPointF& p : s.points)
+            if (std::abs(p.y() - far) > 0.01 * (high - low)) reach = std::max(reach, p.x());
+    }
+    if (reach > 0.0) panel.xMax = 1.5 * reach;
     return {panel};
 }
 

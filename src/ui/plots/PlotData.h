@@ -6,6 +6,7 @@
 #include <QPointF>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "io/ResultTable.h"
@@ -34,7 +35,8 @@ struct PlotPanel {
     QString xTitle;
     QString yTitle;
     QList<PlotSeries> series;
-    QStringList categories;  // when not empty, x is the index of these categories
+    QStringList categories;      // when not empty, x is the index of these categories
+    std::optional<double> xMax;  // where the x axis ends, when not at the last point
 };
 
 enum class ChartFamily { Harker, Temperature, Minerals, Cumulate, Liquidus, FeLoss, Profiles };

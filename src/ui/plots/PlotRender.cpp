@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QImage>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QScatterSeries>
@@ -37,19 +38,20 @@ QXYSeries* makeSeries(const PlotSeries& s, const QColor& colour) {
         series = scatter;
     } else {
         auto* line = new QLineSeries;
-        if (s.style == SeriesStyle::LineAndPoints) {
+        // Dense paths hide their points under their markers: the line alone shows them.
+        if (s.style == SeriesStyle::LineAndPoints && s.points.size() <= 12) {
             line->setPointsVisible(true);
-            line->setMarkerSize(s.points.size() > 30 ? 4.0 : 7.0);
+            line->setMarkerSize(6.0);
         }
         series = line;
     }
     series->setName(s.name);
     series->replace(s.points);
     series->setColor(colour);
-    if (s.style == SeriesStyle::Dashed) {
+    if (s.style != SeriesStyle::Points) {
         QPen pen = series->pen();
-        pen.setStyle(Qt::DashLine);
-        pen.setWidthF(1.5);
+        pen.setWidthF(s.style == SeriesStyle::Dashed ? 1.5 : 2.0);
+        if (s.style == SeriesStyle::Dashed) pen.setStyle(Qt::DashLine);
         series->setPen(pen);
     }
     return series;
@@ -69,20 +71,31 @@ void fitRange(QValueAxis* axis, double low, double high) {
 
 }  // namespace
 
-QChart* makeChart(const PlotPanel& panel) {
+QChart* makeChart(const PlotPanel& panel, bool legend) {
     auto* chart = new QChart;
     chart->setTitle(panel.title);
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->setBackgroundRoundness(0);
     // A batch's names need a column of their own; a few fit below the plot.
     chart->legend()->setAlignment(panel.series.size() > 3 ? Qt::AlignRight : Qt::AlignBottom);
-    chart->legend()->setVisible(!panel.series.isEmpty());
+    chart->legend()->setVisible(legend && !panel.series.isEmpty());
     double xLow = INFINITY, xHigh = -INFINITY, yLow = INFINITY, yHigh = -INFINITY;
     std::size_t colour = 0;
-    for (qsizetype i = 0; i < panel.series.size(); ++i) {
-        const PlotSeries& s = panel.series[i];
-        if (i > 0 && !s.sameColour) ++colour;
-        chart->addSeries(makeSeries(s, kColours[colour % kColours.size()]));
+    bool first = true;
+    for (const PlotSeries& s : panel.series) {
+        // The marks of minerals joining and leaving are black, named on the chart: the
+        // palette stays the analyses'.
+        const bool mark = s.marker != Marker::Circle;
+        if (!mark && !first && !s.sameColour) ++colour;
+        if (!mark) first = false;
+        QXYSeries* series =
+            makeSeries(s, mark ? QColor("#202020") : kColours[colour % kColours.size()]);
+        if (mark) {
+            series->setPointLabelsFormat(s.name.section(' ', 0, 0));
+            series->setPointLabelsVisible(true);
+            series->setPointLabelsClipping(false);
+        }
+        chart->addSeries(series);
         for (const QPointF& p : s.points) {
             xLow = std::min(xLow, p.x());
             xHigh = std::max(xHigh, p.x());
@@ -104,7 +117,7 @@ QChart* makeChart(const PlotPanel& panel) {
         x = categories;
     } else {
         auto* values = new QValueAxis;
-        fitRange(values, xLow, xHigh);
+        fitRange(values, xLow, panel.xMax ? std::min(xHigh, *panel.xMax) : xHigh);
         x = values;
     }
     x->setTitleText(panel.xTitle);
@@ -113,6 +126,18 @@ QChart* makeChart(const PlotPanel& panel) {
     for (QAbstractSeries* s : chart->series()) {
         s->attachAxis(x);
         s->attachAxis(y);
+    }
+    // One legend entry per kind of mark: the labels on the chart name the minerals.
+    QStringList kinds;
+    for (qsizetype i = 0; i < panel.series.size(); ++i) {
+        const Marker marker = panel.series[i].marker;
+        if (marker == Marker::Circle) continue;
+        const QString kind = marker == Marker::Triangle ? "mineral joins" : "mineral leaves";
+        for (QLegendMarker* m : chart->legend()->markers(chart->series().at(i))) {
+            m->setLabel(kind);
+            m->setVisible(!kinds.contains(kind));
+        }
+        kinds.append(kind);
     }
     return chart;
 }
@@ -131,7 +156,11 @@ void PlotGrid::setPanels(const QList<PlotPanel>& panels) {
     const int columns =
         std::max(1, static_cast<int>(std::ceil(std::sqrt(static_cast<double>(panels.size())))));
     for (qsizetype i = 0; i < panels.size(); ++i) {
-        auto* view = new QChartView(makeChart(panels[i]), this);
+        // The colours follow the analyses in every panel: one legend tells them all, where
+        // a legend in each would leave no room for the plots.
+        const bool legend = i == 0 || panels[i].series.size() <= 3;
+        auto* view = new QChartView(makeChart(panels[i], legend), this);
+        view->setMinimumSize(360, 280);
         view->setRenderHint(QPainter::Antialiasing);
         view->setFrameShape(QFrame::NoFrame);
         view->setBackgroundBrush(Qt::white);
@@ -160,6 +189,8 @@ bool exportImage(const QList<PlotPanel>& panels, const QString& file, QSize size
     PlotGrid grid;
     grid.setAttribute(Qt::WA_DontShowOnScreen);
     grid.setPanels(panels);
+    for (QChartView* view : grid.findChildren<QChartView*>())
+        view->setMinimumSize(0, 0);  // the image's size is the user's to choose
     grid.resize(size);
     grid.layout()->activate();
     if (file.endsWith(".svg", Qt::CaseInsensitive)) {

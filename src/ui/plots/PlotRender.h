@@ -11,7 +11,7 @@
 namespace varnodel::ui::plots {
 
 // A chart of one panel; the caller owns it.
-QChart* makeChart(const PlotPanel& panel);
+QChart* makeChart(const PlotPanel& panel, bool legend = true);
 
 // The panels side by side, as many columns as rows (or one more).
 class PlotGrid : public QWidget {

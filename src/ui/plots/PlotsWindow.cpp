@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "core/Composition.h"
@@ -56,7 +57,10 @@ PlotsWindow::PlotsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     side->addWidget(svg);
     side->addWidget(csv);
     auto* main = new QVBoxLayout;
-    main->addWidget(grid_, 1);
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(grid_);
+    main->addWidget(scroll, 1);
     main->addWidget(status_);
     auto* all = new QHBoxLayout(this);
     all->addLayout(side);
