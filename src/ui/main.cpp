@@ -29,7 +29,14 @@ int main(int argc, char** argv) {
     // `varnodel plot ...` draws without a window: the platform must be chosen before the
     // application connects to a display, so that it runs where there is none.
     const bool plot = argc > 1 && std::string_view(argv[1]) == "plot";
-    if (plot) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (plot) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The command's own messages go to stderr; Qt's notes about the missing desktop
+        // (runtime folder, window hints) would only hide them.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg) QTextStream(stderr) << text << '\n';
+        });
+    }
     QApplication app(argc, argv);
     // Every number the program reads or writes uses the point, whatever the desktop's locale.
     std::setlocale(LC_NUMERIC, "C");

@@ -189,6 +189,20 @@ class PlotsTest : public QObject {
             const QString err = QString::fromUtf8(plot.readAllStandardError());
             QVERIFY2(err.contains("Not a result file: " + file), qPrintable(err));
         }
+        test::ScratchDir dir("varnodel_plot_empty");
+        const QString empty = QString::fromStdString((dir.path() / "run_MLA.csv").string());
+        QFile header(kData + "/golden/mla_all_qfm/golden_MLA.csv");
+        QVERIFY(header.open(QIODevice::ReadOnly));
+        QFile out(empty);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(header.readLine());
+        out.close();
+        QProcess nothing;
+        nothing.start(VARNODEL_GUI_PATH, {"plot", empty, "-o", empty + ".png"});
+        QVERIFY(nothing.waitForFinished(60000));
+        QCOMPARE(nothing.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(nothing.readAllStandardError()).startsWith("Nothing to plot: "));
+        QVERIFY(!QFile::exists(empty + ".png"));
         QProcess usage;
         usage.start(VARNODEL_GUI_PATH, {"plot", "--x"});
         QVERIFY(usage.waitForFinished(60000));

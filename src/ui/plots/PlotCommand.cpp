@@ -89,6 +89,16 @@ int runPlotCommand(const QStringList& args, QTextStream& err) {
             family = ChartFamily::Harker;
         }
         const QList<PlotPanel> panels = buildPanels(family, view, options);
+        // A batch job must not take an empty figure for its results.
+        qsizetype points = 0;
+        for (const PlotPanel& panel : panels)
+            for (const PlotSeries& s : panel.series)
+                points += s.points.size();
+        if (points == 0) {
+            err << "Nothing to plot: " << files.join(", ") << " hold(s) no rows for the chart "
+                << familyInfo(family).key << "\n";
+            return 1;
+        }
         QString error;
         const bool written =
             output.endsWith(".csv", Qt::CaseInsensitive)
