@@ -254,7 +254,12 @@ void Tfrm_main::startOrInterrupt() {
 }
 
 plots::PlotsWindow* Tfrm_main::showPlots() {
-    if (!plots_) plots_ = new plots::PlotsWindow(this);
+    if (!plots_) {
+        plots_ = new plots::PlotsWindow(this);
+        // Besides the file watcher: a folder on a network share may not report changes.
+        connect(controller_.get(), &RunController::progress, plots_, &plots::PlotsWindow::reload);
+        connect(controller_.get(), &RunController::finished, plots_, &plots::PlotsWindow::reload);
+    }
     if (!lastResults_.isEmpty()) plots_->follow(lastResults_);
     plots_->show();
     plots_->raise();

@@ -178,6 +178,20 @@ void PlotsWindow::updateChoices() {
                               : name + " (waiting for rows)");
         item->setToolTip(s.table ? s.file : s.problem);
     }
+    // The trace elements the shown tables hold join the choice, unticked.
+    for (const ResultTable* t : shownTables())
+        for (const ResultColumn& c : t->columns) {
+            QString name = QString::fromStdString(c.name);
+            if (name.endsWith("_melt")) name.chop(5);
+            const bool trace = std::any_of(kTraces.begin(), kTraces.end(), [&](const auto& e) {
+                return QString::fromUtf8(e.name.data(), qsizetype(e.name.size())).trimmed() == name;
+            });
+            if (trace && y_->findItems(name, Qt::MatchExactly).isEmpty()) {
+                auto* item = new QListWidgetItem(name, y_);
+                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                item->setCheckState(Qt::Unchecked);
+            }
+        }
     QList<ChartFamily> families;
     for (const ResultTable* t : shownTables())
         for (ChartFamily f : familiesFor(*t))
@@ -214,7 +228,9 @@ void PlotsWindow::redraw() {
     options.x = x_->currentText();
     bool all = true;
     for (int i = 0; i < y_->count(); ++i) {
-        all = all && y_->item(i)->checkState() == Qt::Checked;
+        // The first rows are the oxides and H2O, the traces follow.
+        const bool ticked = y_->item(i)->checkState() == Qt::Checked;
+        all = all && (i < qsizetype(kOxides.size()) + 1 ? ticked : !ticked);
         if (y_->item(i)->checkState() == Qt::Checked &&
             y_->item(i)->text().compare(options.x, Qt::CaseInsensitive) != 0)
             options.y.append(y_->item(i)->text());
