@@ -18,8 +18,9 @@
 #include "core/RunReporter.h"
 #include "io/AnalysesFile.h"
 #include "io/OutputFiles.h"
-#include "io/RunRecord.h"
+#include "io/ProfileFiles.h"
 #include "io/SettingsFile.h"
+#include "io/SettingsRecord.h"
 #include "ui/BatchStatus.h"
 #include "ui/CalcThread.h"
 #include "ui/RunSetup.h"
@@ -140,12 +141,12 @@ namespace {
 
 // The run's settings record beside its result files; a record that cannot be written is
 // a warning (the results stand without it).
-void writeRunRecord(const std::string& base, const RunOptions& o, const RunState& state,
-                    const MlaChoice& mla, std::ostream& err) {
-    const std::string file = runRecordFile(base);
-    const RunRecord record{std::string("Varnodel ") + VARNODEL_VERSION, utcNow(), o.commandLine,
-                           o.data};
-    if (!varnodel::writeRunRecord(file, runRecordText(record, state, mla)))
+void writeSettingsRecord(const std::string& base, const RunOptions& o, const RunState& state,
+                         const MlaChoice& mla, std::ostream& err) {
+    const std::string file = settingsRecordFile(base);
+    const SettingsRecord record{std::string("Varnodel ") + VARNODEL_VERSION, utcNow(),
+                                o.commandLine, o.data};
+    if (!varnodel::writeSettingsRecord(file, settingsRecordText(record, state, mla)))
         err << "varnodel-cli: warning: the settings record " << file << " could not be written\n";
 }
 
@@ -288,6 +289,8 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     // Files the user gave that the run would overwrite or delete: refused before anything is
     // written. (The data file among the old results is refused by the dispatcher.)
     const std::string base = baseName(state.options, resultSuffix(calculation));
+    const bool profileMode =
+        calculation == Calculation::ProfileIC || calculation == Calculation::ProfileCR;
     if (!o.debugLog.empty()) {
         const std::string clash = overwriteClash(
             o.debugLog, base, {{o.data, "the data file"}, {o.settings, "the settings file"}});
@@ -324,6 +327,14 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
             loadData(state, o.data, o.analysis, calculation, reporter, err, o.strict, o.sample);
         if (!loaded) return kExitUsage;
         present = *loaded;
+    }
+    if (profileMode) {
+        if (const std::string why =
+                chooseProfileStart(state, !o.data.empty(), static_cast<std::size_t>(o.analysis));
+            !why.empty()) {
+            err << "varnodel-cli: " << why << '\n';
+            return kExitUsage;
+        }
     }
 
     // The settings for the profiles hold one starting melt: that of one inclusion.
@@ -363,7 +374,7 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
         if (debugLost)
             err << "varnodel-cli: the diagnostics log " << o.debugLog << " could not be written\n";
     }
-    if (!result.notStarted) writeRunRecord(result.baseName, o, state, mla, err);
+    if (!result.notStarted) writeSettingsRecord(result.baseName, o, state, mla, err);
     if (!result.summary.empty()) err << "varnodel-cli: " << result.summary << '\n';
 
     if (result.interrupted) {
@@ -372,7 +383,14 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     }
     // The result files could not be prepared where --output (or --data) points: nothing ran.
     if (result.notStarted) return kExitUsage;
-    if (!o.quiet) {
+    if (!o.quiet && profileMode && result.analyses > 0) {
+        err << "varnodel-cli: results in " << result.baseName << ".csv, " << result.baseName
+            << "_calc_param.csv"
+            << (calculation == Calculation::ProfileCR
+                    ? ", " + result.baseName + "_COMP.csv, " + result.baseName + "_PR.csv"
+                    : std::string())
+            << " and " << lastResultPath(fs::path(result.baseName).parent_path()).string() << '\n';
+    } else if (!o.quiet && !profileMode) {
         err << "varnodel-cli: results in " << result.baseName << ".csv";
         if (calculation == Calculation::IronLoss)
             err << " and " << result.baseName << "_calc_param.csv\n";

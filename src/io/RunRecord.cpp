@@ -1,58 +1,42 @@
 #include "io/RunRecord.h"
 
-#include <chrono>
-#include <ctime>
-#include <fstream>
-
-#include "io/Sha256.h"
-
 namespace varnodel {
 
-std::string runRecordText(const RunRecord& record, const RunState& state, const MlaChoice& mla) {
-    std::string text = "# Settings of a run of " + record.version + ", " + record.dateTime + "\n";
-    text += "# Command line: " + record.commandLine + "\n";
-    if (!record.dataFile.empty()) {
-        const auto digest = fileSha256(record.dataFile);
-        text += "# Data file: " + record.dataFile.string() + "\n";
-        text += "# Data file SHA-256: " + digest.value_or("(the file could not be read)") + "\n";
-    } else {
-        text += "# Data file: none\n";
-    }
-    text += "# Run again with --settings this file and the same --data.\n";
-    return text + settingsText(state, mla);
+RunRecord::File* RunRecord::find(const std::filesystem::path& file) {
+    for (File& f : files_)
+        if (f.path == file) return &f;
+    return nullptr;
 }
 
-std::string runRecordFile(const std::string& base) {
-    return base + "_settings.toml";
+RunRecord::File& RunRecord::fileOf(const std::filesystem::path& file) {
+    if (File* f = find(file)) return *f;
+    return files_.emplace_back(File{file, {}});
 }
 
-bool writeRunRecord(const std::string& file, const std::string& text) {
-    std::ofstream out(file, std::ios::trunc);
-    out << text;
-    out.close();
-    return static_cast<bool>(out);
+const std::vector<std::string>& RunRecord::lines(const std::filesystem::path& file) const {
+    static const std::vector<std::string> kNone;
+    for (const File& f : files_)
+        if (f.path == file) return f.lines;
+    return kNone;
 }
 
-std::string utcNow() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
-    return text;
+void RunRecord::createFile(const std::filesystem::path& file) {
+    if (forward_ != nullptr) forward_->createFile(file);
+    fileOf(file).lines.clear();
 }
 
-std::string shellCommandLine(int argc, const char* const* argv) {
-    std::string line;
-    for (int k = 0; k < argc; ++k) {
-        const std::string arg = argv[k];
-        const bool plain = !arg.empty() && arg.find_first_of(" \t\"'\\$`") == std::string::npos;
-        std::string quoted = "'";
-        for (char c : arg)
-            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        line += (k == 0 ? "" : " ") + (plain ? arg : quoted + "'");
-    }
-    return line;
+void RunRecord::appendLine(const std::filesystem::path& file, const std::string& line) {
+    if (forward_ != nullptr) forward_->appendLine(file, line);
+    fileOf(file).lines.push_back(line);
+}
+
+void RunRecord::appendLine(const std::filesystem::path& file, const std::string& line,
+                           const std::string& header) {
+    if (forward_ != nullptr) forward_->appendLine(file, line, header);
+    File* existing = find(file);
+    File& f = existing != nullptr ? *existing : fileOf(file);
+    if (existing == nullptr && !header.empty()) f.lines.push_back(header);
+    f.lines.push_back(line);
 }
 
 }  // namespace varnodel

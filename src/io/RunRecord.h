@@ -1,33 +1,42 @@
-// The settings record of a run (base + "_settings.toml"): the complete effective settings,
-// headed by comments that say which program, when, with which command and on which data file
-// (by name and SHA-256). Given back with --settings and the same data file, it repeats the run.
+// An in-memory record of a run's result files: every line each file received, in order, for
+// callers that want the rows without reading files back (plots, the Python module). It can pass
+// every line on to another sink as well, so that a run is recorded and written at once.
 #pragma once
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
-#include "io/SettingsFile.h"
+#include "io/OutputSink.h"
 
 namespace varnodel {
 
-struct RunRecord {
-    std::string version;             // "Varnodel 1.0"
-    std::string dateTime;            // "2026-12-09 03:40:12 UTC"
-    std::string commandLine;         // as typed, arguments separated by blanks
-    std::filesystem::path dataFile;  // empty: the run had none
+class RunRecord : public OutputSink {
+  public:
+    // With `forward` (not owned) every line also goes there, e.g. to a DirectSink.
+    explicit RunRecord(OutputSink* forward = nullptr) : forward_(forward) {}
+
+    void createFile(const std::filesystem::path& file) override;
+    void appendLine(const std::filesystem::path& file, const std::string& line) override;
+    void appendLine(const std::filesystem::path& file, const std::string& line,
+                    const std::string& header) override;
+    bool writesFiles() const override { return forward_ != nullptr && forward_->writesFiles(); }
+
+    struct File {
+        std::filesystem::path path;
+        std::vector<std::string> lines;
+    };
+    // The files in the order they were first written to.
+    const std::vector<File>& files() const { return files_; }
+    // The lines of `file`; none when it was never written.
+    const std::vector<std::string>& lines(const std::filesystem::path& file) const;
+
+  private:
+    File* find(const std::filesystem::path& file);
+    File& fileOf(const std::filesystem::path& file);
+
+    OutputSink* forward_;
+    std::vector<File> files_;
 };
-
-std::string runRecordText(const RunRecord& record, const RunState& state, const MlaChoice& mla);
-
-// base + "_settings.toml", the record beside a run's result files.
-std::string runRecordFile(const std::string& base);
-// Writes `text` to `file`, replacing it; false when it could not be written.
-bool writeRunRecord(const std::string& file, const std::string& text);
-
-// The current time as "YYYY-MM-DD hh:mm:ss UTC".
-std::string utcNow();
-
-// A command line of arguments, each quoted when it holds a blank or a quote, as a shell reads it.
-std::string shellCommandLine(int argc, const char* const* argv);
 
 }  // namespace varnodel

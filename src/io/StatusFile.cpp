@@ -1,8 +1,5 @@
 #include "io/StatusFile.h"
 
-#include <fstream>
-#include <ios>
-
 namespace varnodel {
 
 std::string_view outcomeText(OutcomeKind kind) {
@@ -58,13 +55,12 @@ std::string statusRow(const AnalysisStatus& status) {
            std::to_string(status.outcome.printedSteps);
 }
 
-void writeStatusFile(const std::string& file, const std::vector<AnalysisStatus>& statuses) {
-    std::ofstream out(file, std::ios::trunc);
-    out << kStatusHeader << '\n';
+void writeStatusFile(OutputSink& sink, const std::string& file,
+                     const std::vector<AnalysisStatus>& statuses) {
+    sink.createFile(file);
+    sink.appendLine(file, std::string(kStatusHeader));
     for (const AnalysisStatus& status : statuses)
-        out << statusRow(status) << '\n';
-    out.close();
-    if (!out) throw std::ios_base::failure("cannot write " + file);
+        sink.appendLine(file, statusRow(status));
 }
 
 std::string batchSummary(const std::vector<AnalysisStatus>& statuses) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engines/AnalysisOutcome.h"
+#include "io/OutputSink.h"
 
 namespace varnodel {
 
@@ -28,9 +29,10 @@ inline constexpr std::string_view kStatusHeader =
 
 std::string statusRow(const AnalysisStatus& status);
 
-// Writes the header and the rows to `file`, replacing it; throws std::ios_base::failure when
-// it cannot be written.
-void writeStatusFile(const std::string& file, const std::vector<AnalysisStatus>& statuses);
+// Writes the header and the rows to `file` through `sink`, replacing it; a DirectSink throws
+// std::ios_base::failure when it cannot be written.
+void writeStatusFile(OutputSink& sink, const std::string& file,
+                     const std::vector<AnalysisStatus>& statuses);
 
 // "489 completed, 6 ended early, 5 rows rejected": the completed always, the others when any;
 // runs stopped by their stop condition count as completed.

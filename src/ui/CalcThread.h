@@ -9,6 +9,7 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Calculations.h"
 #include "core/RunReporter.h"
@@ -29,6 +30,7 @@ struct DispatchResult {
     bool interrupted = false;
     bool notStarted = false;  // the result files could not be prepared
     std::string baseName;
+    std::vector<AnalysisOutcome> outcomes;  // of each analysis that ran, in analysis order
     // A batch (the whole data file): one status per analysis of the file, in line order, and
     // the summary line ("489 completed, 6 ended early, 5 rows rejected"); empty otherwise.
     std::vector<AnalysisStatus> statuses;
@@ -57,6 +59,10 @@ class TVarnodelCalcThread {
     // analysis order, each analysis's log in one piece.
     void setJobs(unsigned jobs) { jobs_ = jobs == 0 ? 1 : jobs; }
 
+    // Every line of the result files goes to `sink` (not owned) rather than straight to disk;
+    // the files of an earlier run are deleted only when the sink writes files.
+    void setSink(OutputSink& sink) { sink_ = &sink; }
+
     // The models the "MLA" calculation evaluates; by default those marked selected.
     void setMlaModels(MlaModels models) { mlaModels_ = std::move(models); }
 
@@ -66,6 +72,9 @@ class TVarnodelCalcThread {
     void freezeInputs();
     DispatchResult execute();
 
+    // Whether execute() has an engine for `calculation` (the others end as not available yet).
+    static bool hasEngine(Calculation calculation);
+
   private:
     // One analysis of a batch: runs its engine, reporting to `reporter` and writing to `sink`.
     using AnalysisRun = std::function<AnalysisOutcome(TAssemblage analysis, RunReporter& reporter,
@@ -74,6 +83,8 @@ class TVarnodelCalcThread {
     void fractional(DispatchResult& result);
     void reverse(DispatchResult& result);
     void mla(DispatchResult& result);
+    // "Profile_IC" and "Profile_CR": one run on the profile starting composition.
+    void profile(DispatchResult& result);
     void ironLoss(DispatchResult& result);
     void runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
                   DispatchResult& result);
@@ -95,6 +106,7 @@ class TVarnodelCalcThread {
         TAssemblage composition;
         std::vector<TAssemblage> analyses;
         TOptions options;
+        TAssemblage profileComposition;
         std::vector<RejectedRow> rejectedRows;
     };
 
@@ -108,6 +120,7 @@ class TVarnodelCalcThread {
     std::filesystem::path dataFile_;
     std::function<void(int, int, const std::string&)> onAnalysis_;
     unsigned jobs_ = 1;
+    OutputSink* sink_ = nullptr;
     MlaModels mlaModels_;
     std::string pendingError_;
     std::optional<OutputLock> lock_;  // held from the files' preparation to the run's end

@@ -4,7 +4,7 @@
 #include <QMetaObject>
 #include <QString>
 
-#include "io/RunRecord.h"
+#include "io/SettingsRecord.h"
 
 namespace varnodel::ui {
 
@@ -33,16 +33,18 @@ void RunController::start(Calculation calculation, const RunState& state,
     });
     dispatcher_->freezeInputs();
     // The record of the settings as they are now: the window may change them during the run.
-    const RunRecord record{std::string("Varnodel ") + VARNODEL_VERSION, utcNow(),
-                           "none (a run of the desktop program)", dataFile};
+    const SettingsRecord record{std::string("Varnodel ") + VARNODEL_VERSION, utcNow(),
+                                "none (a run of the desktop program)", dataFile};
     ended_ = false;
-    worker_ = std::jthread([this, recordText = runRecordText(record, state, mla)] {
+    worker_ = std::jthread([this, recordText = settingsRecordText(record, state, mla)] {
         const DispatchResult result = dispatcher_->execute();
-        if (!result.notStarted && !writeRunRecord(runRecordFile(result.baseName), recordText))
-            reporter_.message("Cannot open file for export " + runRecordFile(result.baseName) +
+        if (!result.notStarted &&
+            !writeSettingsRecord(settingsRecordFile(result.baseName), recordText))
+            reporter_.message("Cannot open file for export " + settingsRecordFile(result.baseName) +
                               ". Check if the file is open in another program.");
         QMetaObject::invokeMethod(this, [this, result] {
             ended_ = true;
+            result_ = result;
             Q_EMIT finished(result.interrupted, result.failed);
         });
     });

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <sstream>
 #include <system_error>
 
 #include "core/Errors.h"
 #include "io/AnalysesFile.h"
 #include "io/OutputFiles.h"
+#include "io/ProfileFiles.h"
 #include "io/ReportLines.h"
 #include "io/SettingsKeys.h"
 
@@ -53,6 +55,49 @@ std::string overwriteClash(const fs::path& file, const std::string& base,
     return {};
 }
 
+namespace {
+
+// The analyses read from `name` into the run state for `calculation`, or why none can be used.
+DataFileLoad useAnalyses(RunState& state, const AnalysesData& loaded, const std::string& name,
+                         Calculation calculation) {
+    DataFileLoad result;
+    result.warnings = loaded.warnings;
+    result.readingWarnings = loaded.warningCount;
+    if (loaded.warningCount > loaded.warnings.size())
+        result.warnings.push_back(name + ": " +
+                                  std::to_string(loaded.warningCount - loaded.warnings.size()) +
+                                  " more warnings");
+    // Columns read but not used by this calculation would otherwise look like they took part.
+    const bool inclusions = calculation == Calculation::IronLoss ||
+                            calculation == Calculation::ProfileIC ||
+                            calculation == Calculation::ProfileCR;
+    std::vector<std::string> unused = loaded.conditionColumns;
+    if (!inclusions)
+        unused.insert(unused.end(), loaded.inclusionColumns.begin(), loaded.inclusionColumns.end());
+    if (!unused.empty() && !inclusions) {
+        std::string list;
+        for (const auto& column : unused)
+            list += (list.empty() ? "" : ", ") + column;
+        result.warnings.push_back(name + ": column" + (unused.size() > 1 ? "s " : " ") + list +
+                                  " not used by " + std::string(tabCaption(calculation)) +
+                                  " (the settings give its pressure and conditions)");
+    }
+    if (loaded.analyses.empty()) {
+        if (!loaded.problem.empty()) result.error = loaded.problem + "\n";
+        result.error += "no analysis of " + name + " can be used";
+        return result;
+    }
+    result.present = PresentElements{loaded.h2oPresent, loaded.presentTraces};
+    state.settings.active = activeElements(loaded);
+    state.options.stopFromFile = loaded.stopFromFile;
+    state.options.wholeFile = true;
+    state.analyses = loaded.analyses;
+    state.rejectedRows = loaded.rejected;
+    return result;
+}
+
+}  // namespace
+
 DataFileLoad loadDataFile(RunState& state, const fs::path& file, Calculation calculation,
                           RunReporter& reporter) {
     DataFileLoad result;
@@ -65,42 +110,19 @@ DataFileLoad loadDataFile(RunState& state, const fs::path& file, Calculation cal
         result.error = "the data file " + file.string() + " does not exist";
         return result;
     }
-    const AnalysesData loaded =
-        loadAnalysesFile(file, std::string(tabCaption(calculation)), reporter);
-    result.warnings = loaded.warnings;
-    result.readingWarnings = loaded.warningCount;
-    if (loaded.warningCount > loaded.warnings.size())
-        result.warnings.push_back(file.string() + ": " +
-                                  std::to_string(loaded.warningCount - loaded.warnings.size()) +
-                                  " more warnings");
-    // Columns read but not used by this calculation would otherwise look like they took part.
-    const bool inclusions = calculation == Calculation::IronLoss ||
-                            calculation == Calculation::ProfileIC ||
-                            calculation == Calculation::ProfileCR;
-    std::vector<std::string> unused = loaded.conditionColumns;
-    if (!inclusions)
-        unused.insert(unused.end(), loaded.inclusionColumns.begin(), loaded.inclusionColumns.end());
-    if (!unused.empty() && !inclusions) {
-        std::string list;
-        for (const auto& name : unused)
-            list += (list.empty() ? "" : ", ") + name;
-        result.warnings.push_back(file.string() + ": column" + (unused.size() > 1 ? "s " : " ") +
-                                  list + " not used by " + std::string(tabCaption(calculation)) +
-                                  " (the settings give its pressure and conditions)");
-    }
-    if (loaded.analyses.empty()) {
-        if (!loaded.problem.empty()) result.error = loaded.problem + "\n";
-        result.error += "no analysis of " + file.string() + " can be used";
-        return result;
-    }
-    result.present = PresentElements{loaded.h2oPresent, loaded.presentTraces};
-    state.settings.active = activeElements(loaded);
-    state.options.dataFileName = file.string();
-    state.options.stopFromFile = loaded.stopFromFile;
-    state.options.wholeFile = true;
-    state.analyses = loaded.analyses;
-    state.rejectedRows = loaded.rejected;
+    result =
+        useAnalyses(state, loadAnalysesFile(file, std::string(tabCaption(calculation)), reporter),
+                    file.string(), calculation);
+    if (result.ok()) state.options.dataFileName = file.string();
     return result;
+}
+
+DataFileLoad loadDataText(RunState& state, const std::string& text, const std::string& name,
+                          Calculation calculation, RunReporter& reporter) {
+    std::istringstream in(text);
+    return useAnalyses(state,
+                       readAnalyses(in, name, std::string(tabCaption(calculation)), reporter), name,
+                       calculation);
 }
 
 bool chooseAnalysis(RunState& state, std::size_t position) {
@@ -110,6 +132,31 @@ bool chooseAnalysis(RunState& state, std::size_t position) {
     state.composition = std::move(chosen);
     state.options.wholeFile = false;
     return true;
+}
+
+std::string chooseProfileStart(RunState& state, bool fromDataFile, std::size_t position) {
+    if (fromDataFile && !state.analyses.empty()) {
+        state.profileComposition =
+            state.analyses[std::min(std::max<std::size_t>(position, 1), state.analyses.size()) - 1];
+        state.options.wholeFile = false;
+    } else if (!(meltOf(state.profileComposition).oxides[Ox::SiO2] > 1.0)) {
+        state.profileComposition = state.composition;
+    }
+    TMeltInclusionSettings& mi = state.settings.parameters.meltInclusions;
+    if (!mi.loadLastResult) return {};
+    try {
+        const std::filesystem::path folder =
+            std::filesystem::path(baseName(state.options, "")).parent_path();
+        const LastResultStart last = readLastResultStart(lastResultPath(folder));
+        mi.inclusionRadius = last.radius;
+        TAnalysis melt = last.melt;
+        melt.name = std::string(phaseName(Phase::Melt));
+        state.profileComposition.phases = {melt};
+        state.profileComposition.name = last.melt.name;
+    } catch (const EInputError& e) {
+        return e.what();
+    }
+    return {};
 }
 
 AnalysisLookup analysisNamed(const RunState& state, const std::string& name) {
