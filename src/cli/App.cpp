@@ -7,8 +7,8 @@
 #include "ExportCommand.h"
 #include "ModelListing.h"
 #include "RunCommand.h"
-#include "io/SettingsRecord.h"
 #include "io/SettingsFile.h"
+#include "io/SettingsRecord.h"
 #include "models/ModelRegistry.h"
 
 namespace varnodel::cli {

@@ -9,6 +9,8 @@ namespace varnodel {
 // fitted with, not 273.15.
 inline constexpr double kCelsiusOffset = 273.0;
 
+inline constexpr double kSecondsPerDay = 86400.0;
+
 // The gas constant of every thermodynamic model, J/(mol K).
 inline constexpr double kGasConstant = 8.314472;
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "core/Constants.h"
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
 #include "engines/RunErrors.h"
@@ -12,7 +13,6 @@ namespace varnodel {
 
 namespace {
 
-constexpr double kCelsius = 273.0;
 constexpr double kCoarseFoGap = 0.002;
 constexpr double kExchangeStep = 0.0003;
 constexpr double kCoarseOlivineStep = 0.006;
@@ -134,7 +134,7 @@ void TIronLossThread::execute() {
     olivineFraction_ = 0.0;
 
     om_->equilibriumStep();
-    tRun_ = om_->T() - kCelsius;
+    tRun_ = om_->T() - kCelsiusOffset;
     result_.reheatingTemperature = tRun_;
     al2o3Start_ = wtPercent(om_->melt(), Ox::Al2O3);
     writeRow(1);
@@ -162,7 +162,7 @@ void TIronLossThread::bringFeOToTarget() {
         om_->GetMeltAndOlivTdown(f);
         olivineFraction_ += f * meltFraction_;
         meltFraction_ -= f * meltFraction_;
-        tRun_ = om_->T() - kCelsius;
+        tRun_ = om_->T() - kCelsiusOffset;
         requireFractions();
         RaiseMeltMgNumber(2, f);
     };
@@ -172,7 +172,7 @@ void TIronLossThread::bringFeOToTarget() {
         // The melt's own olivine is what its walls crystallised: the Fo of its host. Its Fo is
         // needed at once, for the exchange that follows.
         om_->mixOlivine(f, savedOlivine_);
-        tRun_ = om_->T() - kCelsius;
+        tRun_ = om_->T() - kCelsiusOffset;
         requireFractions();
         LowerMeltMgNumber(2, f);
     };
@@ -230,7 +230,7 @@ void TIronLossThread::exchangeStage(bool raise, double c, double foLimit, int pr
     // FeO for MgO raises the liquidus, and olivine crystallises until it is back at T_run;
     // MgO for FeO lowers it, and olivine is added back.
     const auto offLiquidus = [&] {
-        const double t = om_->T() - kCelsius;
+        const double t = om_->T() - kCelsiusOffset;
         return raise ? t > tRun_ : t < tRun_;
     };
     for (int rep = 1; notThere() && !stopRequested(); ++rep) {

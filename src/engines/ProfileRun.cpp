@@ -6,6 +6,7 @@
 #include <new>
 #include <numbers>
 
+#include "core/Constants.h"
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
 #include "engines/ScaledSettings.h"
@@ -15,7 +16,6 @@ namespace varnodel {
 
 namespace {
 
-constexpr double kCelsius = 273.0;
 constexpr double kShellFactor = 4.0 / 3.0 * std::numbers::pi;
 constexpr int kReequilibrationReport = 500;
 constexpr int kRimReport = 100;
@@ -152,14 +152,14 @@ void InclusionProfileRun::buildRim(double interval, const std::string& suffix) {
         requireFinite(step.olivineFeO + step.density, "rim olivine");
         rim_.push_back(step);
         if (count % kRimReport == 0)
-            reporter_.logLine("Rim step " + std::to_string(count) +
-                              " completed; T (oC): " + fixed(ol_->T() - kCelsius, 0) + suffix);
+            reporter_.logLine("Rim step " + std::to_string(count) + " completed; T (oC): " +
+                              fixed(ol_->T() - kCelsiusOffset, 0) + suffix);
     }
 }
 
 void InclusionProfileRun::checkReheating() {
     if (mi_.simulateReheating &&
-        Ttrap_ - kCelsius - mi_.coolingInterval >= mi_.reheatingTemperature)
+        Ttrap_ - kCelsiusOffset - mi_.coolingInterval >= mi_.reheatingTemperature)
         fatal(
             " The experimental reheating temperature is lower than the temperature at the end "
             "of the cooling interval. Increase the value of the cooling interval and restart "
@@ -225,7 +225,7 @@ void InclusionProfileRun::reheatInclusion(const InclusionOlivine& chosen, const 
     const double Texp = mi_.reheatingTemperature;
     std::size_t k = 1;
     int j = 0;
-    bool reached = m.T() - kCelsius >= Texp;
+    bool reached = m.T() - kCelsiusOffset >= Texp;
     for (; k < n && !reached && !stopped(); ++k) {
         const double feo = (final.c[k - 1] + final.c[k]) / 2.0;
         const double fo = foFromOlivineFeO(feo);
@@ -235,7 +235,7 @@ void InclusionProfileRun::reheatInclusion(const InclusionOlivine& chosen, const 
         double meltMass = kShellFactor * x0 * x0 * x0 * meltDensity(m, m.T());
         const double shellMass =
             kShellFactor * (x1 * x1 * x1 - x0 * x0 * x0) * olivineDensity(fo, m.T());
-        for (j = 0; j < kReheatPortions && m.T() - kCelsius < Texp;) {
+        for (j = 0; j < kReheatPortions && m.T() - kCelsiusOffset < Texp;) {
             const double portion = shellMass / kReheatPortions;
             m.om().mixOlivine(portion / (portion + meltMass), shell, false);
             meltMass += portion;
@@ -243,8 +243,8 @@ void InclusionProfileRun::reheatInclusion(const InclusionOlivine& chosen, const 
         }
         m.om().olivineComposition();
         reporter_.logLine("Step " + std::to_string(k) +
-                          " completed.  T = " + fixed(m.T() - kCelsius, 0));
-        reached = m.T() - kCelsius >= Texp;
+                          " completed.  T = " + fixed(m.T() - kCelsiusOffset, 0));
+        reached = m.T() - kCelsiusOffset >= Texp;
         if (reached) break;
     }
     Profile& out = result_.reheated;
@@ -263,7 +263,7 @@ void InclusionProfileRun::reheatInclusion(const InclusionOlivine& chosen, const 
         out.c.push_back(final.c[n - 1]);
         if (!reached && !stopped())
             reporter_.logLine("The whole profile is melted back below T exp; T = " +
-                              fixed(m.T() - kCelsius, 0));
+                              fixed(m.T() - kCelsiusOffset, 0));
     }
     reporter_.logLine("Finish simulating reheating experiment");
     result_.reheatedMelt = melt(m);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/Constants.h"
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
 
@@ -11,8 +12,6 @@ namespace varnodel {
 
 namespace {
 
-constexpr double kCelsius = 273.0;
-constexpr double kSecondsPerDay = 86400.0;
 constexpr double kShellFactor = 4.0 / 3.0 * std::numbers::pi;
 
 std::string fixed(double v, int decimals) {
@@ -34,7 +33,7 @@ void TCRThread::stages() {
         reporter_.logLine("Start initial instant cooling calculations for all steps;");
         trap();
         checkReheating();
-        reporter_.logLine("Trapping temperature: " + fixed(Ttrap_ - kCelsius, 0) + ",");
+        reporter_.logLine("Trapping temperature: " + fixed(Ttrap_ - kCelsiusOffset, 0) + ",");
         output_.compositionRow(result_.trapped, result_.sample, true);
 
         // The trapped melt's mass fills the inclusion as it is at the end of cooling.
@@ -77,9 +76,9 @@ void TCRThread::stages() {
                 reporter_.logLine(
                     "No. of steps: " + std::to_string(at.steps) + ";   Re-equilbration: " +
                     fixed(grid.extent(at.meltMass), 2) + "%;   Time (days): " +
-                    fixed(before + dt * static_cast<double>(at.steps) / 3600.0 / 24.0, 5) +
-                    ";   T (oC): " + fixed(Tstep - kCelsius, 0) + "  (T step " + std::to_string(i) +
-                    " of " + std::to_string(steps) + ")");
+                    fixed(before + dt * static_cast<double>(at.steps) / kSecondsPerDay, 5) +
+                    ";   T (oC): " + fixed(Tstep - kCelsiusOffset, 0) + "  (T step " +
+                    std::to_string(i) + " of " + std::to_string(steps) + ")");
             };
             DiffusionRun& run = grid.run;
             run.duration = stepSeconds;

@@ -3,15 +3,13 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/Constants.h"
 #include "core/Errors.h"
 #include "core/NumberFormat.h"
 
 namespace varnodel {
 
 namespace {
-
-constexpr double kCelsius = 273.0;
-constexpr double kSecondsPerDay = 86400.0;
 
 std::string fixed(double v, int decimals) {
     return fixedText(v, 15, decimals);
@@ -41,7 +39,7 @@ void TInstThread::stages() {
         result_.atEnd.T = Tend;
         checkReheating();
         reporter_.logLine("");
-        reporter_.logLine("Trapping temperature: " + fixed(Ttrap_ - kCelsius, 0) + ",");
+        reporter_.logLine("Trapping temperature: " + fixed(Ttrap_ - kCelsiusOffset, 0) + ",");
         reporter_.logLine("");
 
         auto full = reequilibrateMelt(atEnd, Tend, meltFeOEnd, 0.0, -1.0, -1.0, meltFraction_, "");
@@ -81,7 +79,7 @@ void TInstThread::stages() {
                               ";   Re-equilbration: " + fixed(grid.extent(at.meltMass), 2) +
                               "%;   Time (days): " +
                               fixed(dt * static_cast<double>(at.steps) / kSecondsPerDay, 5) +
-                              ";   T (oC): " + fixed(Tend - kCelsius, 0));
+                              ";   T (oC): " + fixed(Tend - kCelsiusOffset, 0));
         };
         DiffusionRun& run = grid.run;
         run.wallTarget = wallTarget;

@@ -1,5 +1,6 @@
 #include "io/IronLossFiles.h"
 
+#include "core/Constants.h"
 #include "core/NumberFormat.h"
 #include "io/OutputFiles.h"
 #include "io/ReportLines.h"
@@ -7,8 +8,6 @@
 namespace varnodel {
 
 namespace {
-
-constexpr double kCelsius = 273.0;
 
 // Fixed notation with one more blank below 10, so that the columns stay aligned.
 std::string aligned(double value) {
@@ -64,7 +63,7 @@ std::string ironLossRow(const IronLossRow& row) {
     for (double v : row.melt.oxides)
         text += fixedField(v, 6, 3) + ",";
     text += fixedField(row.melt.volatile_.value, 6, 3) + ",";
-    text += fixedField(row.T - kCelsius, 4, 0) + ",";
+    text += fixedField(row.T - kCelsiusOffset, 4, 0) + ",";
     text += fixedField(row.tRun, 4, 0) + ",";
     text += fixedField(row.foCalc * 100.0, 5, 2) + ",";
     text += fixedField(row.foHost * 100.0, 5, 2) + ",";
@@ -77,7 +76,7 @@ std::string ironLossRow(const IronLossRow& row) {
 }
 
 std::string ironLossProgressLine(const IronLossProgress& p) {
-    return fixedText(p.tRun, 6, 1) + " " + fixedText(p.T - kCelsius, 6, 1) + " " +
+    return fixedText(p.tRun, 6, 1) + " " + fixedText(p.T - kCelsiusOffset, 6, 1) + " " +
            aligned(p.meltMgO) + " " + fixedText(p.foHost * 100.0, 5, 2) + " " +
            fixedText(p.foCalc * 100.0, 5, 2) + " " + aligned(p.feoTarget) + " " +
            aligned(p.feoMelt) + "  " + fixedText(p.analysisNumber, 3, 0) + "  " + p.sample;

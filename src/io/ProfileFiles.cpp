@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/Constants.h"
 #include "core/Errors.h"
 #include "core/Model.h"
 #include "core/NumberFormat.h"
@@ -13,8 +14,6 @@
 namespace varnodel {
 
 namespace {
-
-constexpr double kCelsius = 273.0;
 
 // A profile value: width 8 with four decimals, or nothing where there is no value.
 std::string profileField(const std::vector<double>& values, std::size_t i) {
@@ -27,7 +26,7 @@ std::string meltFields(const ProfileMelt& m) {
     for (double v : m.melt.oxides)
         row += fixedField(v, 6, 3) + ",";
     row += fixedField(m.melt.volatile_.value, 6, 3) + ",";
-    row += fixedField(m.T - kCelsius, 4, 0) + ",";
+    row += fixedField(m.T - kCelsiusOffset, 4, 0) + ",";
     row += fixedField(m.fo * 100.0, 5, 2) + ",";
     return row;
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/Constants.h"
 #include "core/Model.h"
 #include "core/NumberFormat.h"
 #include "io/ReportLines.h"
@@ -218,7 +219,7 @@ void RevFiles::logStep(const RevRunInfo& info, const RevState& state, const TAna
     log(numbers);
 
     std::string temperatures =
-        "T=" + fixedText(state.T[leader] - 273.0, 6, 1) + " (" + label(leader) + ");";
+        "T=" + fixedText(state.T[leader] - kCelsiusOffset, 6, 1) + " (" + label(leader) + ");";
     if (state.oxidationDefined)
         temperatures += " Lg(fO2)=" + fixedText(state.lgfO2, 5, 1) +
                         " dNNO=" + fixedText(state.dNNO, 3, 1) + ";";
@@ -226,7 +227,8 @@ void RevFiles::logStep(const RevRunInfo& info, const RevState& state, const TAna
         for (std::size_t i = 1; i < kPhaseCount; ++i)
             if (i != leader && state.active[i] && state.hasBeenAdded[i] == added &&
                 state.T[i] != 0.0)
-                temperatures += " T" + label(i) + "=" + fixedText(state.T[i] - 273.0, 6, 1);
+                temperatures +=
+                    " T" + label(i) + "=" + fixedText(state.T[i] - kCelsiusOffset, 6, 1);
     log(temperatures);
 
     const double M = state.totalMass;
@@ -258,9 +260,9 @@ std::string RevFiles::resultsRow(const RevRunInfo& info, const RevState& state,
                                  const TAnalysis& melt, double pressureBar) const {
     const std::vector<std::size_t> minerals = withModel(info);
     std::string row = compositionFields(WeightComposition::fromMolar(melt), present_);
-    row += fixedField(state.T[state.leader] - 273.0, 5, 1) + ",";
+    row += fixedField(state.T[state.leader] - kCelsiusOffset, 5, 1) + ",";
     for (std::size_t i : minerals)
-        row += state.T[i] == 0.0 ? "-1," : fixedField(state.T[i] - 273.0, 5, 1) + ",";
+        row += state.T[i] == 0.0 ? "-1," : fixedField(state.T[i] - kCelsiusOffset, 5, 1) + ",";
     for (std::size_t i : minerals) {
         row += compositionDefined(state, i) ? fixedField(state.composition[i] * 100.0, 5, 2) + ","
                                             : "-1.00,";
@@ -297,7 +299,7 @@ void RevFiles::writeMineralRows(const RevRunInfo& info, const RevState& state,
         header += "T (C),Melt fraction," + compositionLabel(i) + ",Model,Sample";
         const TAnalysis mineral = findPhase(state.minerals, kPhases[i].name);
         std::string row = compositionFields(WeightComposition::fromMolar(mineral), present_);
-        row += fixedField(state.T[i] - 273.0, 6, 1) + ",";
+        row += fixedField(state.T[i] - kCelsiusOffset, 6, 1) + ",";
         row += fixedField(state.totalMass * 100.0, 7, 4) + ",";
         row += fixedField(state.composition[i] * 100.0, 7, 4) + ",";
         row += label(i) + "-" + info.models[i]->shortName + ",";
