@@ -1,6 +1,7 @@
 #include "ui/dialogs/DialogBase.h"
 
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -38,6 +39,10 @@ void SettingsDialog::addCloseButtons(QBoxLayout* layout, bool withCancel) {
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+}
+
+void compactRows(QTableView* grid) {
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
 }
 
 void openDialog(QDialog* dialog) {

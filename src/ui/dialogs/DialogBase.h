@@ -6,6 +6,7 @@
 #include <QBoxLayout>
 #include <QDialog>
 #include <QString>
+#include <QTableView>
 #include <functional>
 #include <string_view>
 
@@ -51,6 +52,9 @@ class SettingsDialog : public QDialog {
 inline QString qText(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
+
+// Rows as high as their text: the grids of the dialogs show many rows at once.
+void compactRows(QTableView* grid);
 
 // Opens `dialog` over whatever is open; it stays until closed.
 void openDialog(QDialog* dialog);

@@ -35,7 +35,8 @@ Tfrm_models::Tfrm_models(DialogContext& context, Tpressure_correction& pressure,
     layout->addWidget(lst_calculations_models_);
     layout->addWidget(Kd_checkbox_);
     addCloseButtons(layout);
-    resize(520, 360);
+    compactRows(lst_calculations_models_);
+    resize(520, 480);
 
     connect(lst_calculations_models_, &QTableWidget::cellClicked, this, &Tfrm_models::clickCell);
     connect(lst_calculations_models_, &QTableWidget::cellDoubleClicked, this,

@@ -32,6 +32,8 @@ Tfrm_pressure::Tfrm_pressure(DialogContext& context, QWidget* parent)
     Pressure_step_Grid_->setObjectName("Pressure_step_Grid");
     Pressure_step_Grid_->horizontalHeader()->hide();
     Pressure_step_Grid_->verticalHeader()->hide();
+    Pressure_step_Grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    compactRows(Pressure_step_Grid_);
     Pressure_step_Grid_->setFixedHeight(
         Pressure_step_Grid_->verticalHeader()->defaultSectionSize() *
             static_cast<int>(kPressureSteps) +

@@ -54,6 +54,8 @@ TTraceElementsForm::TTraceElementsForm(DialogContext& context, QWidget* parent)
                                      QAbstractItemView::EditKeyPressed |
                                      QAbstractItemView::AnyKeyPressed);
     trace_elements_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    compactRows(trace_elements_);
+    compactRows(TraceStringGrid_);
     TraceStringGrid_->setHorizontalHeaderLabels({"Models", "Elements"});
     TraceStringGrid_->verticalHeader()->hide();
     TraceStringGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
