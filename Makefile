@@ -4,9 +4,12 @@
 
 PACKAGES := cmake ninja-build g++ make pkg-config clang-format \
             libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libtomlplusplus-dev \
-            libxlsxwriter-dev python3-openpyxl python3-pandas qt6-base-dev
+            libxlsxwriter-dev python3-openpyxl python3-pandas qt6-base-dev \
+            pybind11-dev python3-dev python3-distributed python3-pytest
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CLI := build/release/src/cli/varnodel-cli
+# Debian's interpreter: the one that has the Debian packages above, and the module is built for.
+PYTHON := $(shell [ -x /usr/bin/python3 ] && echo /usr/bin/python3 || echo python3)
 
 .PHONY: all deps build run test bench fuzz format clean
 
@@ -44,6 +47,12 @@ test: deps
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan
 	ctest --preset asan
+	@# The Python module's tests, on the module of the debug build (built above with the rest).
+	@# pytest's 5 means no test was collected: a broken test tree, not a pass.
+	PYTHONPATH=build/dev/python $(PYTHON) -m pytest -q -p no:cacheprovider python/tests; \
+	  status=$$?; \
+	  if [ $$status -eq 5 ]; then echo "make test: pytest collected no Python tests" >&2; exit 1; fi; \
+	  exit $$status
 
 # The benchmarks (bench/) on the optimised build; pass options through BENCH_ARGS, e.g.
 # make bench BENCH_ARGS='--benchmark_filter=ForwardRun --benchmark_repetitions=5'
@@ -58,7 +67,7 @@ fuzz: build
 	build/release/bench/varnodel_fuzz $(FUZZ_ARGS)
 
 format:
-	find src tests $$(ls -d bench 2>/dev/null) -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
+	find src tests python $$(ls -d bench 2>/dev/null) -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
 
 clean:
 	rm -rf build

@@ -9,6 +9,7 @@ void registerForwardRunBenchmarks();
 void registerReverseRunBenchmarks();
 void registerBatchBenchmarks();
 void registerMlaBenchmarks();
+void registerProfileBenchmarks();
 void registerIronLossBenchmarks();
 
 }  // namespace varnodel::bench

@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     varnodel::bench::registerReverseRunBenchmarks();
     varnodel::bench::registerBatchBenchmarks();
     varnodel::bench::registerMlaBenchmarks();
+    varnodel::bench::registerProfileBenchmarks();
     varnodel::bench::registerIronLossBenchmarks();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

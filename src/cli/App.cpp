@@ -32,6 +32,15 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     auto* mla = app.add_subcommand(
         "mla", "Melt liquidus association: liquidus and mineral of every chosen model");
     addRunOptions(*mla, mlaOptions);
+    RunOptions picOptions;
+    auto* profileIc = app.add_subcommand(
+        "profile-ic", "FeO diffusion profile around a melt inclusion in olivine, instant cooling");
+    addRunOptions(*profileIc, picOptions);
+    RunOptions pcrOptions;
+    auto* profileCr = app.add_subcommand(
+        "profile-cr",
+        "FeO diffusion profiles around a melt inclusion in olivine at a cooling rate");
+    addRunOptions(*profileCr, pcrOptions);
     RunOptions ironLossOptions;
     auto* ironLoss = app.add_subcommand(
         "ironloss", "Fe-loss reconstruction of melt inclusions in olivine (host Fo, final FeO*)");
@@ -90,6 +99,8 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     if (frac->parsed()) return runCalculation(Calculation::Fractional, fracOptions, out, err);
     if (rev->parsed()) return runCalculation(Calculation::Reverse, revOptions, out, err);
     if (mla->parsed()) return runCalculation(Calculation::MLA, mlaOptions, out, err);
+    if (profileIc->parsed()) return runCalculation(Calculation::ProfileIC, picOptions, out, err);
+    if (profileCr->parsed()) return runCalculation(Calculation::ProfileCR, pcrOptions, out, err);
     if (ironLoss->parsed()) return runCalculation(Calculation::IronLoss, ironLossOptions, out, err);
     if (exportCommand->parsed()) return runExport(exportOptions, out, err);
     if (kdSet->parsed()) return runKdSet(kdSetOptions, out, err);

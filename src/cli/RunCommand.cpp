@@ -18,6 +18,7 @@
 #include "core/RunReporter.h"
 #include "io/AnalysesFile.h"
 #include "io/OutputFiles.h"
+#include "io/ProfileFiles.h"
 #include "io/SettingsFile.h"
 #include "ui/CalcThread.h"
 #include "ui/RunSetup.h"
@@ -222,6 +223,8 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     // Files the user gave that the run would overwrite or delete: refused before anything is
     // written. (The data file among the old results is refused by the dispatcher.)
     const std::string base = baseName(state.options, resultSuffix(calculation));
+    const bool profileMode =
+        calculation == Calculation::ProfileIC || calculation == Calculation::ProfileCR;
     if (!o.debugLog.empty()) {
         const std::string clash = overwriteClash(
             o.debugLog, base, {{o.data, "the data file"}, {o.settings, "the settings file"}});
@@ -257,6 +260,14 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
         const auto loaded = loadData(state, o.data, o.analysis, calculation, reporter, err);
         if (!loaded) return kExitUsage;
         present = *loaded;
+    }
+    if (profileMode) {
+        if (const std::string why =
+                chooseProfileStart(state, !o.data.empty(), static_cast<std::size_t>(o.analysis));
+            !why.empty()) {
+            err << "varnodel-cli: " << why << '\n';
+            return kExitUsage;
+        }
     }
 
     // The settings for the profiles hold one starting melt: that of one inclusion.
@@ -297,7 +308,14 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     }
     // The result files could not be prepared where --output (or --data) points: nothing ran.
     if (result.notStarted) return kExitUsage;
-    if (!o.quiet) {
+    if (!o.quiet && profileMode && result.analyses > 0) {
+        err << "varnodel-cli: results in " << result.baseName << ".csv, " << result.baseName
+            << "_calc_param.csv"
+            << (calculation == Calculation::ProfileCR
+                    ? ", " + result.baseName + "_COMP.csv, " + result.baseName + "_PR.csv"
+                    : std::string())
+            << " and " << lastResultPath(fs::path(result.baseName).parent_path()).string() << '\n';
+    } else if (!o.quiet && !profileMode) {
         err << "varnodel-cli: results in " << result.baseName << ".csv";
         if (calculation == Calculation::IronLoss)
             err << " and " << result.baseName << "_calc_param.csv\n";

@@ -121,10 +121,9 @@ std::vector<std::string> ironLossParameterLines(const RunSettings& settings,
     return lines;
 }
 
-void writeIronLossParameterReport(const std::string& base, RunReporter& reporter,
+void writeIronLossParameterReport(const std::string& base, RunReporter& reporter, OutputSink& sink,
                                   const std::vector<std::string>& lines) {
-    DirectSink disk;  // written before the first inclusion starts
-    ReportFile report(base + "_calc_param.csv", reporter, disk);
+    ReportFile report(base + "_calc_param.csv", reporter, sink);
     for (const std::string& line : lines)
         report.line(line);
 }

@@ -45,7 +45,7 @@ std::vector<std::string> ironLossParameterLines(const RunSettings& settings,
 
 // Writes those lines to base + "_calc_param.csv" and to the main log; throws
 // std::ios_base::failure when the file cannot be written.
-void writeIronLossParameterReport(const std::string& base, RunReporter& reporter,
+void writeIronLossParameterReport(const std::string& base, RunReporter& reporter, OutputSink& sink,
                                   const std::vector<std::string>& lines);
 
 }  // namespace varnodel

@@ -160,11 +160,10 @@ std::vector<std::string> mlaParameterLines(const RunSettings& settings,
     return lines;
 }
 
-void writeMlaParameterReport(const std::string& base, RunReporter& reporter,
+void writeMlaParameterReport(const std::string& base, RunReporter& reporter, OutputSink& sink,
                              const RunSettings& settings, const ModelRegistry& registry,
                              const MlaModels& models, double pressureKbar) {
-    DirectSink disk;  // written before the first sample starts
-    ReportFile report(base + "_calc_param.csv", reporter, disk);
+    ReportFile report(base + "_calc_param.csv", reporter, sink);
     for (const std::string& line : mlaParameterLines(settings, registry, models, pressureKbar))
         report.line(line);
 }

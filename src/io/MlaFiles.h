@@ -54,9 +54,9 @@ std::vector<std::string> mlaParameterLines(const RunSettings& settings,
                                            const ModelRegistry& registry, const MlaModels& models,
                                            double pressureKbar);
 
-// Writes those lines to base + "_calc_param.csv" and to the main log; throws
-// std::ios_base::failure when the file cannot be written.
-void writeMlaParameterReport(const std::string& base, RunReporter& reporter,
+// Writes those lines to base + "_calc_param.csv" (through `sink`) and to the main log; a sink
+// that writes at once throws std::ios_base::failure when the file cannot be written.
+void writeMlaParameterReport(const std::string& base, RunReporter& reporter, OutputSink& sink,
                              const RunSettings& settings, const ModelRegistry& registry,
                              const MlaModels& models, double pressureKbar);
 

@@ -22,6 +22,9 @@ class OutputSink {
     // it is not empty).
     virtual void appendLine(const std::filesystem::path& file, const std::string& line,
                             const std::string& header) = 0;
+    // Whether the lines end up in files on disk; a run whose lines stay in memory leaves the
+    // files of earlier runs alone.
+    virtual bool writesFiles() const { return true; }
 };
 
 // Writes at once, keeping each file open until the sink goes (a run writes many rows to few

@@ -9,11 +9,14 @@
 #include "core/NumberFormat.h"
 #include "engines/Fr.h"
 #include "engines/IronLoss.h"
+#include "engines/Profile_CR.h"
+#include "engines/Profile_IC.h"
 #include "engines/rev.h"
 #include "io/FracFiles.h"
 #include "io/IronLossFiles.h"
 #include "io/MlaFiles.h"
 #include "io/OutputFiles.h"
+#include "io/ProfileFiles.h"
 #include "io/RevFiles.h"
 
 namespace varnodel {
@@ -30,7 +33,8 @@ TVarnodelCalcThread::TVarnodelCalcThread(Calculation calculation, const RunState
 
 void TVarnodelCalcThread::freezeInputs() {
     if (!inputsFrozen_)
-        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options};
+        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options,
+                         state_.profileComposition};
     inputsFrozen_ = true;
 }
 
@@ -47,6 +51,10 @@ DispatchResult TVarnodelCalcThread::execute() {
                 break;
             case Calculation::MLA:
                 mla(result);
+                break;
+            case Calculation::ProfileIC:
+            case Calculation::ProfileCR:
+                profile(result);
                 break;
             case Calculation::IronLoss:
                 ironLoss(result);
@@ -73,11 +81,26 @@ DispatchResult TVarnodelCalcThread::execute() {
     return result;
 }
 
+bool TVarnodelCalcThread::hasEngine(Calculation calculation) {
+    return calculation == Calculation::Fractional || calculation == Calculation::Reverse ||
+           calculation == Calculation::MLA || calculation == Calculation::IronLoss ||
+           calculation == Calculation::ProfileIC || calculation == Calculation::ProfileCR;
+}
+
 bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::string& header) {
     try {
-        lock_.emplace(base);
-        deleteOldResults(base, dataFile_);
-        appendLine(base + ".csv", header);
+        // Lines kept in memory only leave the files of earlier runs alone.
+        if (sink_ == nullptr || sink_->writesFiles()) {
+            lock_.emplace(base);
+            deleteOldResults(base, dataFile_);
+        }
+        if (header.empty()) {
+            // the calculation writes no export table
+        } else if (sink_ == nullptr) {
+            appendLine(base + ".csv", header);
+        } else {
+            sink_->appendLine(base + ".csv", header);
+        }
     } catch (const EInputError& e) {
         pendingError_ = e.what();
         return false;
@@ -177,13 +200,15 @@ void TVarnodelCalcThread::runBatch(const std::vector<TAssemblage>& samples, cons
         runInParallel(samples, run, result);
         return;
     }
-    DirectSink disk;
+    DirectSink direct;
+    OutputSink& disk = sink_ != nullptr ? *sink_ : direct;
     for (std::size_t k = 0; k < samples.size(); ++k) {
         if (onAnalysis_)
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
         BufferedSink rows;
         const RunOutcome outcome = run(samples[k], reporter_, rows, stop_);
         ++result.analyses;
+        result.outcomes.push_back(outcome);
         if (outcome == RunOutcome::Failed) ++result.failed;
         if (!writeOut(rows, disk, samples[k].name, result)) return;
         if (stop_.stop_requested()) throw ETTerminate();
@@ -244,7 +269,8 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
     for (unsigned w = workerCount; w > 0; --w)
         workers.emplace_back(worker);
 
-    DirectSink disk;
+    DirectSink direct;
+    OutputSink& disk = sink_ != nullptr ? *sink_ : direct;
     for (std::size_t k = 0; k < slots.size(); ++k) {
         {
             std::unique_lock lock(mutex);
@@ -256,6 +282,7 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
         slot.reporter.replay(reporter_);
         ++result.analyses;
+        result.outcomes.push_back(slot.outcome);
         if (slot.outcome == RunOutcome::Failed) ++result.failed;
         if (!writeOut(slot.sink, disk, samples[k].name, result)) abort.request_stop();
         {
@@ -283,7 +310,9 @@ void TVarnodelCalcThread::mla(DispatchResult& result) {
         return;
     }
     try {
-        writeMlaParameterReport(base, reporter_, inputs_.snapshot.settings(), registry, mlaModels_,
+        DirectSink direct;  // written, and closed, before the first sample starts
+        writeMlaParameterReport(base, reporter_, sink_ != nullptr ? *sink_ : direct,
+                                inputs_.snapshot.settings(), registry, mlaModels_,
                                 inputs_.composition.pressureBlock.pressure);
     } catch (const std::exception&) {
         pendingError_ = "Cannot open file for export " + base +
@@ -307,6 +336,49 @@ void TVarnodelCalcThread::mla(DispatchResult& result) {
             return engine.run();
         },
         result);
+}
+
+void TVarnodelCalcThread::profile(DispatchResult& result) {
+    const bool coolingRate = calculation_ == Calculation::ProfileCR;
+    const TAssemblage& start = inputs_.profileComposition;
+    TAnalysis melt = meltOf(start);
+    if (!(melt.oxides[Ox::SiO2] > 1.0)) {
+        reporter_.logLine("Set the melt composition for calulation, please");
+        return;
+    }
+    if (!start.name.empty()) melt.name = start.name;
+    const std::string base = baseName(inputs_.options, resultSuffix(calculation_));
+    result.baseName = base;
+    std::optional<Profile> loaded;
+    if (inputs_.snapshot.settings().parameters.meltInclusions.loadLastResult) {
+        const auto file = lastResultPath(std::filesystem::path(base).parent_path());
+        try {
+            readLastResultStart(file);  // the texts of a missing or unreadable file
+        } catch (const EInputError& e) {
+            pendingError_ = e.what();
+            result.notStarted = true;
+            return;
+        }
+        loaded = readLastResultProfile(file);
+    }
+    if (!prepareFiles(base, "")) {
+        result.notStarted = true;
+        return;
+    }
+    RunSnapshot snapshot = inputs_.snapshot.clone();
+    DirectSink direct;
+    ProfileFiles files(base, reporter_, sink_ != nullptr ? *sink_ : direct);
+    RunOutcome outcome = RunOutcome::Completed;
+    if (coolingRate) {
+        TCRThread engine(snapshot, melt, std::move(loaded), files, reporter_, stop_);
+        outcome = engine.run();
+    } else {
+        TInstThread engine(snapshot, melt, std::move(loaded), files, reporter_, stop_);
+        outcome = engine.run();
+    }
+    ++result.analyses;
+    if (outcome == RunOutcome::Failed) ++result.failed;
+    if (outcome == RunOutcome::Interrupted || stop_.stop_requested()) result.interrupted = true;
 }
 
 namespace {
@@ -348,8 +420,8 @@ void TVarnodelCalcThread::ironLoss(DispatchResult& result) {
         }
         mi.hostFo = shortestGeneral(parseBounded(mi.hostFo, 10.0, 100.0));
     }
-    // A sample without its host and final FeO* ends the batch where it stands (EWrongFeLossFile);
-    // the samples before it are reconstructed.
+    // A sample without its host and final FeO* ends the batch where it stands
+    // (EWrongFeLossFile); the samples before it are reconstructed.
     const auto firstWithout = std::find_if_not(samples.begin(), samples.end(), hasFeLossData);
     if (firstWithout == samples.begin()) {
         pendingError_ = kNoFeLossData;
@@ -369,8 +441,9 @@ void TVarnodelCalcThread::ironLoss(DispatchResult& result) {
     const TAnalysis& first = meltOf(samples.front());
     const bool noRedoxPair = first.oxides[Ox::Fe2O3] == 0.0 || first.oxides[Ox::FeO] == 0.0;
     try {
+        DirectSink direct;  // written, and closed, before the first inclusion starts
         writeIronLossParameterReport(
-            base, reporter_,
+            base, reporter_, sink_ != nullptr ? *sink_ : direct,
             ironLossParameterLines(inputs_.snapshot.settings(), *inputs_.snapshot.registry,
                                    *olivine, withH2O, noRedoxPair));
     } catch (const std::exception&) {

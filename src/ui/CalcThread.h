@@ -9,6 +9,7 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Calculations.h"
 #include "core/RunReporter.h"
@@ -28,6 +29,7 @@ struct DispatchResult {
     bool interrupted = false;
     bool notStarted = false;  // the result files could not be prepared
     std::string baseName;
+    std::vector<RunOutcome> outcomes;  // of each analysis that ran, in analysis order
     // A Fe-loss reconstruction: what its last inclusion leaves for the diffusion profiles, for
     // the caller to apply to its run state (applyIronLossResult).
     std::optional<IronLossResult> ironLoss;
@@ -52,6 +54,10 @@ class TVarnodelCalcThread {
     // analysis order, each analysis's log in one piece.
     void setJobs(unsigned jobs) { jobs_ = jobs == 0 ? 1 : jobs; }
 
+    // Every line of the result files goes to `sink` (not owned) rather than straight to disk;
+    // the files of an earlier run are deleted only when the sink writes files.
+    void setSink(OutputSink& sink) { sink_ = &sink; }
+
     // The models the "MLA" calculation evaluates; by default those marked selected.
     void setMlaModels(MlaModels models) { mlaModels_ = std::move(models); }
 
@@ -61,6 +67,9 @@ class TVarnodelCalcThread {
     void freezeInputs();
     DispatchResult execute();
 
+    // Whether execute() has an engine for `calculation` (the others end as not available yet).
+    static bool hasEngine(Calculation calculation);
+
   private:
     // One analysis of a batch: runs its engine, reporting to `reporter` and writing to `sink`.
     using AnalysisRun = std::function<RunOutcome(TAssemblage analysis, RunReporter& reporter,
@@ -69,6 +78,8 @@ class TVarnodelCalcThread {
     void fractional(DispatchResult& result);
     void reverse(DispatchResult& result);
     void mla(DispatchResult& result);
+    // "Profile_IC" and "Profile_CR": one run on the profile starting composition.
+    void profile(DispatchResult& result);
     void ironLoss(DispatchResult& result);
     void runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
                   DispatchResult& result);
@@ -88,6 +99,7 @@ class TVarnodelCalcThread {
         TAssemblage composition;
         std::vector<TAssemblage> analyses;
         TOptions options;
+        TAssemblage profileComposition;
     };
 
     Calculation calculation_;
@@ -100,6 +112,7 @@ class TVarnodelCalcThread {
     std::filesystem::path dataFile_;
     std::function<void(int, int, const std::string&)> onAnalysis_;
     unsigned jobs_ = 1;
+    OutputSink* sink_ = nullptr;
     MlaModels mlaModels_;
     std::string pendingError_;
     std::optional<OutputLock> lock_;  // held from the files' preparation to the run's end

@@ -1,10 +1,12 @@
 #include "ui/RunSetup.h"
 
+#include <sstream>
 #include <system_error>
 
 #include "core/Errors.h"
 #include "io/AnalysesFile.h"
 #include "io/OutputFiles.h"
+#include "io/ProfileFiles.h"
 
 namespace varnodel {
 
@@ -49,6 +51,31 @@ std::string overwriteClash(const fs::path& file, const std::string& base,
     return {};
 }
 
+namespace {
+
+// The analyses read from `name` into the run state, or why none can be used.
+DataFileLoad useAnalyses(RunState& state, const AnalysesData& loaded, const std::string& name) {
+    DataFileLoad result;
+    result.warnings = loaded.warnings;
+    if (loaded.warningCount > loaded.warnings.size())
+        result.warnings.push_back(name + ": " +
+                                  std::to_string(loaded.warningCount - loaded.warnings.size()) +
+                                  " more warnings");
+    if (loaded.analyses.empty()) {
+        if (!loaded.problem.empty()) result.error = loaded.problem + "\n";
+        result.error += "no analysis of " + name + " can be used";
+        return result;
+    }
+    result.present = PresentElements{loaded.h2oPresent, loaded.presentTraces};
+    state.settings.active = activeElements(loaded);
+    state.options.stopFromFile = loaded.stopFromFile;
+    state.options.wholeFile = true;
+    state.analyses = loaded.analyses;
+    return result;
+}
+
+}  // namespace
+
 DataFileLoad loadDataFile(RunState& state, const fs::path& file, Calculation calculation,
                           RunReporter& reporter) {
     DataFileLoad result;
@@ -61,25 +88,18 @@ DataFileLoad loadDataFile(RunState& state, const fs::path& file, Calculation cal
         result.error = "the data file " + file.string() + " does not exist";
         return result;
     }
-    const AnalysesData loaded =
-        loadAnalysesFile(file, std::string(tabCaption(calculation)), reporter);
-    result.warnings = loaded.warnings;
-    if (loaded.warningCount > loaded.warnings.size())
-        result.warnings.push_back(file.string() + ": " +
-                                  std::to_string(loaded.warningCount - loaded.warnings.size()) +
-                                  " more warnings");
-    if (loaded.analyses.empty()) {
-        if (!loaded.problem.empty()) result.error = loaded.problem + "\n";
-        result.error += "no analysis of " + file.string() + " can be used";
-        return result;
-    }
-    result.present = PresentElements{loaded.h2oPresent, loaded.presentTraces};
-    state.settings.active = activeElements(loaded);
-    state.options.dataFileName = file.string();
-    state.options.stopFromFile = loaded.stopFromFile;
-    state.options.wholeFile = true;
-    state.analyses = loaded.analyses;
+    result =
+        useAnalyses(state, loadAnalysesFile(file, std::string(tabCaption(calculation)), reporter),
+                    file.string());
+    if (result.ok()) state.options.dataFileName = file.string();
     return result;
+}
+
+DataFileLoad loadDataText(RunState& state, const std::string& text, const std::string& name,
+                          Calculation calculation, RunReporter& reporter) {
+    std::istringstream in(text);
+    return useAnalyses(
+        state, readAnalyses(in, name, std::string(tabCaption(calculation)), reporter), name);
 }
 
 bool chooseAnalysis(RunState& state, std::size_t position) {
@@ -89,6 +109,31 @@ bool chooseAnalysis(RunState& state, std::size_t position) {
     state.composition = std::move(chosen);
     state.options.wholeFile = false;
     return true;
+}
+
+std::string chooseProfileStart(RunState& state, bool fromDataFile, std::size_t position) {
+    if (fromDataFile && !state.analyses.empty()) {
+        state.profileComposition =
+            state.analyses[std::min(std::max<std::size_t>(position, 1), state.analyses.size()) - 1];
+        state.options.wholeFile = false;
+    } else if (!(meltOf(state.profileComposition).oxides[Ox::SiO2] > 1.0)) {
+        state.profileComposition = state.composition;
+    }
+    TMeltInclusionSettings& mi = state.settings.parameters.meltInclusions;
+    if (!mi.loadLastResult) return {};
+    try {
+        const std::filesystem::path folder =
+            std::filesystem::path(baseName(state.options, "")).parent_path();
+        const LastResultStart last = readLastResultStart(lastResultPath(folder));
+        mi.inclusionRadius = last.radius;
+        TAnalysis melt = last.melt;
+        melt.name = std::string(phaseName(Phase::Melt));
+        state.profileComposition.phases = {melt};
+        state.profileComposition.name = last.melt.name;
+    } catch (const EInputError& e) {
+        return e.what();
+    }
+    return {};
 }
 
 }  // namespace varnodel

@@ -45,10 +45,21 @@ struct DataFileLoad {
 // says why in `error` (one or more lines).
 DataFileLoad loadDataFile(RunState& state, const std::filesystem::path& file,
                           Calculation calculation, RunReporter& reporter);
+// The same for the text of a data file that `name` stands for (in the lines of the log and the
+// error texts), e.g. a table handed over by another program.
+DataFileLoad loadDataText(RunState& state, const std::string& text, const std::string& name,
+                          Calculation calculation, RunReporter& reporter);
 
 // Makes analysis `position` (1-based) of the loaded list the current composition, at the
 // window's pressure, for a run of that analysis alone. False, and nothing changed, when the list
 // holds fewer analyses.
 bool chooseAnalysis(RunState& state, std::size_t position);
+
+// The starting melt of a diffusion-profile run: analysis `position` of the loaded data file when
+// `fromDataFile` (the first for 0), else the profile composition when one is set, else the
+// current composition. With "Load last result" on, the inclusion radius and the melt of
+// "LAST_RES.DAT" in the output folder, as the window's tick box takes them. Returns why that
+// file cannot be used, or empty.
+std::string chooseProfileStart(RunState& state, bool fromDataFile, std::size_t position);
 
 }  // namespace varnodel

@@ -312,7 +312,7 @@ TEST_F(MlaFilesTest, ARunWhoseFilesCannotBeWrittenEndsAsAnInputOutputError) {
 TEST_F(MlaFilesTest, TheParameterReportGoesToTheFileAndTheLog) {
     RunState state;
     const std::string base = (folder_ / "out_MLA").string();
-    writeMlaParameterReport(base, reporter_, state.settings, state.registry(), {}, 0.001);
+    writeMlaParameterReport(base, reporter_, disk_, state.settings, state.registry(), {}, 0.001);
     const auto lines = mlaParameterLines(state.settings, state.registry(), {}, 0.001);
     std::string text;
     for (const auto& line : lines)
