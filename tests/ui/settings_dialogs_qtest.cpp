@@ -353,16 +353,9 @@ class SettingsDialogsTest : public QObject {
                                     "' frac --quiet --settings '" + settings.string() +
                                     "' --output '" + cli_out.string() + "/' 2>/dev/null";
         QCOMPARE(std::system(command.c_str()), 0);
-        int compared = 0;
-        for (const auto& entry : fs::directory_iterator(cli_out)) {
-            const auto name = entry.path().filename();
-            QVERIFY2(fs::exists(window_out / name), name.string().c_str());
-            QVERIFY2(test::withoutTimes(test::readAll(window_out / name)) ==
-                         test::withoutTimes(test::readAll(entry.path())),
-                     name.string().c_str());
-            ++compared;
-        }
-        QVERIFY(compared >= 3);
+        const auto same = test::compareResultFolders(cli_out, window_out);
+        QVERIFY2(same.problem.empty(), same.problem.c_str());
+        QVERIFY(same.compared >= 3);
     }
 
   private:
