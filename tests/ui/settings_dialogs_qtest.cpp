@@ -202,6 +202,15 @@ class SettingsDialogsTest : public QObject {
         QVERIFY(state.settings.parameters.equationMode && !state.settings.parameters.bufferMode);
         QCOMPARE(state.settings.parameters.equationA, 0.05);
 
+        dialogs.show(DialogId::Pressure);
+        click(dialogs.pressure, "pressure_steps_check");
+        dialogs.pressure->steps()->item(2, 1)->setText("5");
+        dialogs.pressure->steps()->item(2, 2)->setText("130");
+        dialogs.pressure->accept();
+        const TPressureBlock& path = state.composition.pressureBlock;
+        QVERIFY(path.stepsMode && !path.dPdTMode);
+        QVERIFY((path.steps[1] == std::array<double, 2>{5.0, 100.0}));
+
         for (const std::size_t mineral : {2u, 7u}) {
             dialogs.show(DialogId::ExcludeMineral, mineral);
             auto* fo = dialogs.excludeMineral->findChild<QAbstractButton*>("Fo_content");
