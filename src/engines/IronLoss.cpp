@@ -94,6 +94,10 @@ RunOutcome TIronLossThread::run() {
 
 void TIronLossThread::finish() {
     if (!om_) return;
+    if (stopRequested()) {
+        result_ = IronLossResult{};  // an interrupted reconstruction hands nothing on
+        return;
+    }
     TAnalysis melt = om_->melt();
     conv_.molesToWt(melt);
     for (TElement& t : melt.traces)
@@ -134,11 +138,15 @@ void TIronLossThread::execute() {
     } else if (om_->fo() < foHost_) {
         RaiseMeltMgNumber(1, kExchangeStep);
     }
+    // A stage cut short by an interrupt is no result: its row would pass half-reached values
+    // off as a reconstruction, so the rows end with the last stage that finished.
+    if (stopRequested()) return;
     om_->olivineComposition();
     writeRow(2);
 
     savedOlivine_ = om_->olivine();
     bringFeOToTarget();
+    if (stopRequested()) return;
     writeRow(3);
     reporter_.logLine("Inclusion No. " + std::to_string(analysis_.number) + " is done !");
 }

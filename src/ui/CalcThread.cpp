@@ -465,7 +465,7 @@ void TVarnodelCalcThread::ironLoss(DispatchResult& result) {
             TIronLossThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
             const RunOutcome outcome = engine.run();
             std::lock_guard lock(mutex);
-            if (number >= lastNumber) {
+            if (outcome != RunOutcome::Interrupted && number >= lastNumber) {
                 lastNumber = number;
                 result.ironLoss = engine.result();
             }
