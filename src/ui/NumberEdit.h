@@ -12,11 +12,11 @@ namespace varnodel::ui {
 class NumberEdit : public QLineEdit {
     Q_OBJECT
   public:
+    // `setBounds` for an entry whose bounds follow another choice (the stop dialog's one value).
+    void setBounds(Bounds bounds) { bounds_ = bounds; }
     explicit NumberEdit(Bounds bounds, QWidget* parent = nullptr);
     double value() const;
     void setValue(double value);
-    // For an entry whose bounds follow another choice (the stop dialog's one value).
-    void setBounds(Bounds bounds) { bounds_ = bounds; }
 
   Q_SIGNALS:
     // The user finished editing; `value` is the number as the rule read it.
