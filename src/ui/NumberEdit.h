@@ -12,7 +12,7 @@ namespace varnodel::ui {
 class NumberEdit : public QLineEdit {
     Q_OBJECT
   public:
-    // `setBounds` for an entry whose bounds follow another choice (the stop dialog's one value).
+    // For an entry whose bounds follow another choice (the stop dialog's one value).
     void setBounds(Bounds bounds) { bounds_ = bounds; }
     explicit NumberEdit(Bounds bounds, QWidget* parent = nullptr);
     double value() const;
