@@ -14,9 +14,11 @@
 
 #include "core/Calculations.h"
 #include "core/Errors.h"
+#include "engines/IronLoss.h"
 #include "io/OutputFiles.h"
 #include "io/RunRecord.h"
 #include "io/SettingsFile.h"
+#include "io/StatusFile.h"
 #include "ui/CalcThread.h"
 #include "ui/RunSetup.h"
 
@@ -56,6 +58,7 @@ struct Settings {
     void copyInto(Settings& to) const {
         to.state.settings = state.settings;
         to.state.composition = state.composition;
+        to.state.profileComposition = state.profileComposition;
         to.mla = mla;
         for (std::size_t i = 1; i < kPhaseCount; ++i) {
             to.state.slots[i] = nullptr;
@@ -69,10 +72,16 @@ struct Settings {
     }
 };
 
+// The reader names an override as the command line's "--set KEY=VALUE"; Python set no option.
+std::string withoutOption(std::string text) {
+    return text.rfind("--set ", 0) == 0 ? text.substr(6) : text;
+}
+
 // The warnings of the settings reader reach Python as UserWarning.
 void warnAll(const std::vector<std::string>& warnings) {
     for (const auto& w : warnings)
-        if (PyErr_WarnEx(PyExc_UserWarning, w.c_str(), 2) != 0) throw py::error_already_set();
+        if (PyErr_WarnEx(PyExc_UserWarning, withoutOption(w).c_str(), 2) != 0)
+            throw py::error_already_set();
 }
 
 // Each line of a run, and to which analysis it belongs (0: before the first analysis, the
@@ -101,24 +110,19 @@ py::list toList(const std::vector<std::string>& lines) {
     return list;
 }
 
-const char* outcomeName(RunOutcome outcome) {
-    switch (outcome) {
-        case RunOutcome::Completed:
-            return "completed";
-        case RunOutcome::Interrupted:
-            return "interrupted";
-        case RunOutcome::Failed:
-            return "failed";
-    }
-    return "failed";
+bool isProfile(Calculation calculation) {
+    return calculation == Calculation::ProfileIC || calculation == Calculation::ProfileCR;
 }
 
 // Runs `calculation` on the compositions (`data`: a data file's text, or its path when
-// `dataIsPath`; empty: the composition of the settings) with `jobs` analyses at once; the files
-// stay in memory unless `output` names where the command line would write them.
+// `dataIsPath`; empty: the composition of the settings) with `jobs` analyses at once; only
+// analysis `analysis` (1-based) of them when it is not 0. The files stay in memory unless
+// `output` names where the command line would write them.
 py::dict run(const std::string& calculation, const Settings& settings, const std::string& data,
-             bool dataIsPath, unsigned jobs, const std::optional<std::string>& output) {
+             bool dataIsPath, unsigned jobs, std::size_t analysis,
+             const std::optional<std::string>& output) {
     const Calculation calc = calculationNamed(calculation);
+    const bool profile = isProfile(calc);
     auto run = std::make_unique<Settings>();
     settings.copyInto(*run);
     RunState& state = run->state;
@@ -141,8 +145,26 @@ py::dict run(const std::string& calculation, const Settings& settings, const std
         }
         warnAll(loaded.warnings);
         present = loaded.present;
+        const std::size_t count = state.analyses.size();
+        if (analysis > 0 && !chooseAnalysis(state, analysis))
+            throw EInputError("analysis=" + std::to_string(analysis) + ": the compositions hold " +
+                              std::to_string(count) + " usable analyses");
+        // The command line takes the first inclusion of a file; a table of several handed to
+        // one profile is more likely a slip than a choice.
+        if (profile && analysis == 0 && count > 1)
+            throw EInputError(calculation +
+                              " models one inclusion: choose it with analysis=N (the "
+                              "compositions hold " +
+                              std::to_string(count) + ")");
+    } else if (analysis > 0) {
+        throw EInputError("analysis=" + std::to_string(analysis) + ": there are no compositions " +
+                          "to choose from");
     }
     if (output) chooseOutput(state.options, *output);
+    if (profile) {
+        const std::string why = chooseProfileStart(state, !data.empty(), analysis);
+        if (!why.empty()) throw EInputError(why);
+    }
 
     DirectSink disk;
     RunRecord record(output ? &disk : nullptr);
@@ -197,6 +219,10 @@ py::dict run(const std::string& calculation, const Settings& settings, const std
             why += (why.empty() ? "" : "\n") + m;
         throw EInputError(why.empty() ? "the run could not start" : why);
     }
+    // A profile without a starting melt only says so in the log.
+    if (profile && result.analyses == 0 && !result.interrupted)
+        throw EInputError(recorder.parts[0].log.empty() ? "the run could not start"
+                                                        : recorder.parts[0].log.back());
 
     py::dict files;
     const std::string base = result.baseName;
@@ -204,8 +230,9 @@ py::dict run(const std::string& calculation, const Settings& settings, const std
         std::string text;
         for (const auto& line : f.lines)
             text += line + "\n";
+        // By what follows the base name; "LAST_RES.DAT" beside the files by its own name.
         std::string name = f.path.string();
-        if (name.rfind(base, 0) == 0) name = name.substr(base.size());
+        name = name.rfind(base, 0) == 0 ? name.substr(base.size()) : f.path.filename().string();
         files[py::str(name)] = py::bytes(text);
     }
     py::list analyses;
@@ -213,12 +240,40 @@ py::dict run(const std::string& calculation, const Settings& settings, const std
         const auto& part = recorder.parts[k];
         py::dict entry;
         entry["name"] = part.name;
-        entry["outcome"] =
-            k - 1 < result.outcomes.size() ? outcomeName(result.outcomes[k - 1]) : "failed";
+        const AnalysisOutcome outcome =
+            k - 1 < result.outcomes.size() ? result.outcomes[k - 1] : RunOutcome::Failed;
+        entry["outcome"] = std::string(outcomeText(outcome.kind));
+        entry["reason"] = outcome.reason;
         entry["log"] = toList(part.log);
         entry["debug"] = toList(part.debug);
         entry["messages"] = toList(part.messages);
         analyses.append(entry);
+    }
+    if (profile && result.analyses > 0) {
+        // One inclusion, whose lines are the run's own.
+        py::dict entry;
+        // Named as the engine names it in its files.
+        const TAssemblage& start = state.profileComposition;
+        entry["name"] = start.name.empty() ? meltOf(start).name : start.name;
+        const OutcomeKind kind = result.interrupted  ? OutcomeKind::Interrupted
+                                 : result.failed > 0 ? OutcomeKind::Error
+                                                     : OutcomeKind::Completed;
+        entry["outcome"] = std::string(outcomeText(kind));
+        entry["reason"] = "";
+        entry["log"] = py::list();
+        entry["debug"] = py::list();
+        entry["messages"] = toList(recorder.parts[0].messages);
+        analyses.append(entry);
+    }
+    // What one reconstructed inclusion leaves for its diffusion profiles, as the window and
+    // --write-settings take it.
+    py::object profileSettings = py::none();
+    if (result.ironLoss && result.outcomes.size() == 1 &&
+        result.outcomes[0].kind == OutcomeKind::Completed) {
+        Settings next;
+        run->copyInto(next);
+        applyIronLossResult(*result.ironLoss, next.state);
+        profileSettings = py::str(settingsText(next.state, next.mla));
     }
     py::dict answer;
     answer["calculation"] = calculation;
@@ -229,6 +284,7 @@ py::dict run(const std::string& calculation, const Settings& settings, const std
     answer["messages"] = toList(recorder.parts[0].messages);
     answer["analyses"] = analyses;
     answer["interrupted"] = result.interrupted;
+    answer["profile_settings"] = profileSettings;
     return answer;
 }
 
@@ -282,10 +338,7 @@ PYBIND11_MODULE(_core, m) {
                  try {
                      warnAll(applySettingOverrides(s.state, s.mla, {key + "=" + value}));
                  } catch (const EInputError& e) {
-                     // The reader names an override as the command line's "--set KEY=VALUE".
-                     std::string text = e.what();
-                     if (text.rfind("--set ", 0) == 0) text = text.substr(6);
-                     throw EInputError(text);
+                     throw EInputError(withoutOption(e.what()));
                  }
              })
         .def("text", [](const Settings& s) { return settingsText(s.state, s.mla); })
@@ -302,8 +355,17 @@ PYBIND11_MODULE(_core, m) {
         return names;
     });
     m.def("models", &models);
+    // The summary line of a batch, from the outcome texts of its status file.
+    m.def("batch_summary", [](const std::vector<std::string>& outcomes) {
+        std::vector<AnalysisStatus> statuses(outcomes.size());
+        for (std::size_t k = 0; k < outcomes.size(); ++k)
+            for (int kind = 0; kind <= static_cast<int>(OutcomeKind::Interrupted); ++kind)
+                if (outcomeText(static_cast<OutcomeKind>(kind)) == outcomes[k])
+                    statuses[k].outcome.kind = static_cast<OutcomeKind>(kind);
+        return batchSummary(statuses);
+    });
     m.def("run", &run, py::arg("calculation"), py::arg("settings"), py::arg("data"),
-          py::arg("data_is_path"), py::arg("jobs"), py::arg("output"));
+          py::arg("data_is_path"), py::arg("jobs"), py::arg("analysis"), py::arg("output"));
     m.attr("__version__") = VARNODEL_VERSION;
 }
 

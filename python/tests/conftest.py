@@ -24,6 +24,16 @@ def settings_for(calculation):
         s["stop.value"] = 6.0
         s["run.step"] = 0.05
         return s
+    if calculation.startswith("profile_"):
+        # The Fe-loss run's olivine; a small inclusion, a short cooling, little re-equilibration
+        # (seconds in a debug build).
+        s = settings_for("ironloss")
+        radius, interval = (30.0, 20.0) if calculation == "profile_ic" else (20.0, 10.0)
+        s["melt_inclusions.inclusion_radius"] = radius
+        s["melt_inclusions.cooling_interval"] = interval
+        s["melt_inclusions.final_extent"] = 10.0
+        s["melt_inclusions.cooling_rate"] = 1000.0
+        return s
     cases = sorted((REPO / "tests" / "data" / "golden").glob(f"{calculation}_*/settings.toml"))
     if not cases:
         pytest.skip(f"no settings for {calculation}")
@@ -32,7 +42,12 @@ def settings_for(calculation):
 
 def data_for(calculation):
     """The reference glasses, or the melt inclusions with their hosts for the Fe-loss run."""
-    return INCLUSIONS if calculation == "ironloss" else GLASSES
+    return INCLUSIONS if calculation in ("ironloss", "profile_ic", "profile_cr") else GLASSES
+
+
+def analysis_for(calculation):
+    """The profiles model one inclusion: the first."""
+    return 1 if calculation.startswith("profile_") else None
 
 
 @pytest.fixture(scope="session")
@@ -42,10 +57,11 @@ def cli():
     return CLI
 
 
-def run_cli(cli, calculation, settings_file, output, data=GLASSES):
+def run_cli(cli, calculation, settings_file, output, data=GLASSES, analysis=None, extra=()):
+    chosen = ["--analysis", str(analysis)] if analysis else []
     done = subprocess.run(
-        [str(cli), calculation, "--data", str(data), "--settings", str(settings_file),
-         "--output", str(output), "--jobs", "1"],
+        [str(cli), calculation.replace("_", "-"), "--data", str(data), *chosen, "--settings",
+         str(settings_file), "--output", str(output), "--jobs", "1", *extra],
         capture_output=True, text=True, check=False, env=dict(os.environ, LC_ALL="C"))
     assert done.returncode == 0, done.stderr
     return done.stdout

@@ -4,7 +4,7 @@ import pandas as pd
 import pytest
 
 import varnodel
-from conftest import GLASSES
+from conftest import GLASSES, INCLUSIONS
 
 
 @pytest.mark.parametrize("key, value, named", [
@@ -52,6 +52,19 @@ def test_bad_run_options_name_the_option(tmp_path):
         varnodel.mla(GLASSES, jobs=0)
     with pytest.raises(ValueError, match="does not exist"):
         varnodel.mla(GLASSES, output=tmp_path / "absent" / "run.txt")
+    with pytest.raises(ValueError, match="analysis=8: the compositions hold 7"):
+        varnodel.mla(GLASSES, analysis=8)
+    with pytest.raises(ValueError, match="analysis must be"):
+        varnodel.mla(GLASSES, analysis=0)
+    # Several inclusions for one profile: which one is the caller's choice.
+    with pytest.raises(ValueError, match=r"profile_ic models one inclusion: choose it with "
+                                         r"analysis=N \(the compositions hold 5\)"):
+        varnodel.profile_ic(INCLUSIONS)
+    # "Load last result" with no earlier run in the output folder: the program's text.
+    s = varnodel.Settings.defaults()
+    s["melt_inclusions.load_last_result"] = True
+    with pytest.raises(ValueError, match="LAST_RES.DAT .* does not exist"):
+        varnodel.profile_ic(None, s, output=tmp_path / "run.txt")
 
 
 def test_read_results_placeholders_quotes_and_dates(tmp_path):

@@ -21,7 +21,7 @@ import tomllib
 import pandas as pd
 
 from . import _core
-from ._tables import parse_table, read_results
+from ._tables import parse_last_result, parse_table, read_results
 
 __version__ = _core.__version__
 __all__ = ["Settings", "Result", "models", "read_results", "calculations"] + list(
@@ -146,15 +146,27 @@ class Settings:
         return f"<varnodel.Settings, {len(self.keys())} keys>"
 
 
+# The result files of the diffusion profiles beside the results table that hold no mineral.
+_PROFILE_FILES = {"_COMP.csv": "compositions", "_PR.csv": "profiles"}
+
+
 class Result:
     """What a run gives back.
 
     ``table``: the results table (one row per reported step or per analysis) as a DataFrame;
     ``minerals``: the per-mineral tables by short name ("Olv", "Plg", ...); ``parameters``: the
     parameter report; ``log`` and ``debug_log``: the main and diagnostics logs; ``outcomes``:
-    per analysis its ``Sample``, ``outcome`` ("completed", "interrupted", "failed") and
+    per analysis its ``Sample``, ``outcome`` (as the batch's status file words it: "completed",
+    "stopped by its stop condition", "ended: no minerals left", "ended: model failure",
+    "ended: error", "interrupted"), ``reason`` (why it ended early, or the stop condition) and
     ``error`` (the message text, empty when none); ``files``: the text of every result file by
-    the end of its name (".csv", "_calc_param.csv", "_Olv.csv", ...).
+    the end of its name (".csv", "_calc_param.csv", "_Olv.csv", ..., "LAST_RES.DAT").
+
+    The diffusion profiles also give ``last_result`` (the final profile, X in microns and FeO in
+    wt%, with the final melt in its first row) and, at a cooling rate, ``compositions`` (the
+    melt after each temperature step) and ``profiles`` (the profile after each step). The Fe-loss
+    reconstruction of one inclusion gives ``profile_settings``: the settings with the
+    reconstructed melt as the starting melt of the profiles (``--write-settings``).
     """
 
     def __init__(self, raw):
@@ -169,7 +181,26 @@ class Result:
     @functools.cached_property
     def minerals(self):
         return {name[1:-4]: parse_table(text) for name, text in self.files.items()
-                if name.endswith(".csv") and name not in (".csv", "_calc_param.csv")}
+                if name.endswith(".csv") and name not in (".csv", "_calc_param.csv", "_status.csv")
+                and name not in _PROFILE_FILES}
+
+    @functools.cached_property
+    def compositions(self):
+        return parse_table(self.files["_COMP.csv"]) if "_COMP.csv" in self.files else None
+
+    @functools.cached_property
+    def profiles(self):
+        return parse_table(self.files["_PR.csv"]) if "_PR.csv" in self.files else None
+
+    @functools.cached_property
+    def last_result(self):
+        text = self.files.get("LAST_RES.DAT")
+        return parse_last_result(text) if text is not None else None
+
+    @property
+    def profile_settings(self):
+        text = self._raw.get("profile_settings")
+        return Settings.from_text(text) if text is not None else None
 
     @property
     def parameters(self):
@@ -192,8 +223,9 @@ class Result:
     @property
     def outcomes(self):
         return pd.DataFrame(
-            [(a["name"], a["outcome"], "\n".join(a["messages"])) for a in self._raw["analyses"]],
-            columns=["Sample", "outcome", "error"])
+            [(a["name"], a["outcome"], a["reason"], "\n".join(a["messages"]))
+             for a in self._raw["analyses"]],
+            columns=["Sample", "outcome", "reason", "error"])
 
     def __repr__(self):
         return (f"<varnodel.Result {self.calculation}: {len(self._raw['analyses'])} analyses, "
@@ -234,7 +266,7 @@ def _data_text(frame):
     return "\n".join(lines) + "\n"
 
 
-def _run(calculation, compositions, settings, jobs, output):
+def _run(calculation, compositions, settings, jobs, output, analysis=None):
     if settings is None:
         settings = Settings()
     elif isinstance(settings, (str, os.PathLike)):
@@ -254,11 +286,15 @@ def _run(calculation, compositions, settings, jobs, output):
         jobs = os.cpu_count() or 1
     if isinstance(jobs, bool) or not isinstance(jobs, int) or not 1 <= jobs <= 1024:
         raise ValueError(f"jobs must be a whole number from 1 to 1024, not {jobs!r}")
+    if analysis is None:
+        analysis = 0
+    elif isinstance(analysis, bool) or not isinstance(analysis, int) or analysis < 1:
+        raise ValueError(f"analysis must be a whole number from 1, not {analysis!r}")
     if output is not None:
         output = os.fspath(output)
         if not output:
             raise ValueError("output: an empty path names no file")
-    return Result(_core.run(calculation, settings._s, data, is_path, jobs, output))
+    return Result(_core.run(calculation, settings._s, data, is_path, jobs, analysis, output))
 
 
 _DOCS = {
@@ -279,10 +315,19 @@ _DOCS = {
     "ironloss": "Reconstruction of each melt inclusion's composition after Fe loss to its host "
                 "olivine; the compositions need ``FO_HOST`` (mol%) and ``FEO_FINAL`` (wt%).\n\n"
                 "``table`` has one row per inclusion.",
-    "profile_ic": "FeO diffusion profiles around an inclusion after instant cooling, from the "
-                  "profile's starting composition of the settings (compositions: None).",
-    "profile_cr": "FeO diffusion profiles around an inclusion at a cooling rate, from the "
-                  "profile's starting composition of the settings (compositions: None).",
+    "profile_ic": "The FeO diffusion profile in the olivine around one melt inclusion cooled at "
+                  "once (settings table ``melt_inclusions``: radius in microns, cooling "
+                  "interval in degrees C, extent of re-equilibration in %).\n\n"
+                  + "The starting melt: analysis ``analysis`` of the compositions, else the "
+                  "settings' ``profile.composition``, else their ``composition``. ``table`` "
+                  "holds the profiles (X in microns, FeO in wt%) and in its first rows the melt "
+                  "trapped, after cooling, fully re-equilibrated, at the extent reached; "
+                  "``last_result`` the final profile.",
+    "profile_cr": "The FeO diffusion profiles in the olivine around one melt inclusion cooled "
+                  "at ``melt_inclusions.cooling_rate`` (degrees C a day) in steps of 10 "
+                  "degrees.\n\nThe starting melt and ``table`` as for ``profile_ic``; "
+                  "``compositions`` holds the melt after each step, ``profiles`` the profile "
+                  "after each step.",
 }
 
 _COMMON = """
@@ -296,6 +341,9 @@ settings : Settings, path or None
     None: the defaults.
 jobs : int or None
     Analyses run at once (None: one per processor); the results do not depend on it.
+analysis : int or None
+    Run only this analysis (1-based) of the compositions (``--analysis``). The profiles model
+    one inclusion: compositions of several need it.
 output : path or None
     Also write the result files the command line writes (``--output``): folder and name.
 
@@ -306,8 +354,8 @@ Result
 
 
 def _calculation(name):
-    def call(compositions=None, settings=None, jobs=None, output=None):
-        return _run(name, compositions, settings, jobs, output)
+    def call(compositions=None, settings=None, jobs=None, output=None, analysis=None):
+        return _run(name, compositions, settings, jobs, output, analysis)
 
     call.__name__ = call.__qualname__ = name
     call.__doc__ = _DOCS.get(name, f"The calculation {name!r}.") + _COMMON

@@ -2,6 +2,7 @@
 
 import csv
 import io
+import os
 import re
 
 import numpy as np
@@ -63,9 +64,51 @@ def parse_table(text):
     return frame
 
 
+# The first line of "LAST_RES.DAT" also holds the final melt (wt%) and its name.
+_LAST_RESULT_MELT = ["SiO2", "TiO2", "Al2O3", "Fe2O3", "FeO", "MnO", "MgO", "CaO", "Na2O", "K2O",
+                     "P2O5", "Cr2O3"]
+
+
+def parse_last_result(text):
+    """The "LAST_RES.DAT" of a diffusion-profile run: ``X`` (microns) and ``FeO`` (wt%) of the
+    final profile, and in the first row the final melt's oxides (wt%) and ``Name``."""
+    rows = []
+    for number, line in enumerate(text.splitlines(), start=1):
+        if not line.strip():
+            continue
+        fields = line.split(None, 2 + len(_LAST_RESULT_MELT) if number == 1 else 2)
+        try:
+            x, feo = float(fields[0]), float(fields[1])
+            melt = [float(v) for v in fields[2:2 + len(_LAST_RESULT_MELT)]] if number == 1 else []
+        except (ValueError, IndexError):
+            raise ValueError(f"LAST_RES.DAT, line {number}: {line.strip()!r} is not a profile "
+                             f"point") from None
+        if number == 1 and len(melt) != len(_LAST_RESULT_MELT):
+            raise ValueError(f"LAST_RES.DAT, line 1: {line.strip()!r} lacks the final melt")
+        name = fields[-1].strip() if number == 1 and len(fields) > 14 else None
+        rows.append([x, feo] + (melt or [np.nan] * len(_LAST_RESULT_MELT)) + [name])
+    frame = pd.DataFrame(rows, columns=["X", "FeO"] + _LAST_RESULT_MELT + ["Name"])
+    return frame.astype({c: "float64" for c in ["X", "FeO"] + _LAST_RESULT_MELT})
+
+
+def parse_report(text):
+    """A parameter report (one quoted field a line) as a DataFrame of one column, ``line``."""
+    return pd.DataFrame({"line": [r[0] if r else "" for r in csv.reader(io.StringIO(text))]},
+                        dtype="object")
+
+
 def read_results(path):
     """Any result file of any calculation (written by this module, the command line or the
     window) as a DataFrame of clean columns: names trimmed of padding, numbers as floats,
-    "n.d." and "-1" placeholders as NaN, the forward file's date-time as ``Date``."""
+    "n.d." and "-1" placeholders as NaN, the forward file's date-time as ``Date``.
+
+    A parameter report (``*_calc_param.csv``) gives its lines as the column ``line``; the
+    profiles' ``LAST_RES.DAT`` the columns ``X``, ``FeO``, the melt's oxides and ``Name``."""
+    name = os.path.basename(os.fspath(path))
     with open(path, encoding="utf-8", errors="replace", newline="") as f:
-        return parse_table(f.read())
+        text = f.read()
+    if name.upper() == "LAST_RES.DAT":
+        return parse_last_result(text)
+    if name.endswith("_calc_param.csv"):
+        return parse_report(text)
+    return parse_table(text)

@@ -13,11 +13,13 @@ the date and time of the forward rows)::
 The workers need the module importable (the same ``PYTHONPATH`` or installation).
 """
 
+import csv
+import io
 import math
 import os
 
 import varnodel
-from varnodel import Result, Settings, _data_text, _run
+from varnodel import Result, Settings, _core, _data_text, _run
 
 __all__ = list(varnodel.calculations())
 
@@ -34,21 +36,51 @@ def _lines(data):
     return lines[0], lines[1:]
 
 
-def _run_chunk(calculation, data, settings, jobs):
-    return _run(calculation, data, settings, jobs, None)._raw
+def _run_chunk(calculation, data, settings, jobs, analysis=None):
+    return _run(calculation, data, settings, jobs, None, analysis)._raw
 
 
-def _merge(calculation, parts):
+def _status_rows(text):
+    return list(csv.reader(io.StringIO(text.decode("utf-8"))))[1:]
+
+
+def _merge(calculation, parts, offsets):
     files = {}
-    for raw in parts:
+    for raw, offset in zip(parts, offsets):
         for name, text in raw["files"].items():
-            if name == "_calc_param.csv":
+            if name == "_status.csv":
+                # Lines of the chunk's data file, counted in the whole one (the line number is
+                # the row's first field, never quoted).
+                header, _, body = text.decode("utf-8").partition("\n")
+                rows = []
+                for row in body.splitlines():
+                    line, _, rest = row.partition(",")
+                    rows.append((str(int(line) + offset) if line else "") + "," + rest + "\n")
+                files[name] = files.get(name, (header + "\n").encode("utf-8")) + \
+                    "".join(rows).encode("utf-8")
+            elif name == "_calc_param.csv":
                 files[name] = text  # every chunk reports the same settings; the last one wins
             elif name not in files:
                 files[name] = text
             else:
                 # Each chunk's table starts with the header line.
                 files[name] += text.split(b"\n", 1)[1] if b"\n" in text else b""
+    analyses = [dict(a) for raw in parts for a in raw["analyses"]]
+    if "_status.csv" in files and analyses:
+        # Each chunk ended its log with its own summary: one for the whole batch instead.
+        ends = []
+        position = 0
+        for raw in parts:
+            position += len(raw["analyses"])
+            if "_status.csv" in raw["files"] and raw["analyses"]:
+                ends.append(position - 1)
+        for k in ends:
+            log = list(analyses[k]["log"])
+            if log:
+                log.pop()
+            analyses[k]["log"] = log
+        outcomes = [row[2] for row in _status_rows(files["_status.csv"])]
+        analyses[-1]["log"] = list(analyses[-1]["log"]) + [_core.batch_summary(outcomes)]
     first = parts[0]
     return Result({
         "calculation": calculation,
@@ -57,14 +89,31 @@ def _merge(calculation, parts):
         "log": first["log"],
         "debug": first["debug"],
         "messages": first["messages"],
-        "analyses": [a for raw in parts for a in raw["analyses"]],
+        "analyses": analyses,
         "interrupted": any(raw["interrupted"] for raw in parts),
+        # Only a batch of one inclusion leaves its melt to the profiles.
+        "profile_settings": first.get("profile_settings") if len(parts) == 1 else None,
     })
 
 
-def _run_on(client, calculation, compositions, settings, chunk_size, jobs):
+def _run_on(client, calculation, compositions, settings, chunk_size, jobs, analysis):
     if client is None:
         raise ValueError("client: a distributed.Client is needed")
+    # Read here: the workers may not see the file.
+    if settings is None:
+        settings = Settings()
+    elif isinstance(settings, (str, os.PathLike)):
+        settings = Settings.from_file(settings)
+    if calculation.startswith("profile_") or analysis is not None:
+        # One inclusion or one analysis: one task, on one worker.
+        if isinstance(compositions, (str, os.PathLike)):
+            with open(compositions, "rb") as f:
+                compositions = f.read()
+        elif compositions is not None and not isinstance(compositions, bytes):
+            compositions = _data_text(compositions).encode("utf-8")
+        future = client.submit(_run_chunk, calculation, compositions, settings, jobs, analysis,
+                               pure=False)
+        return Result(future.result())
     if compositions is None:
         raise ValueError("compositions: a DataFrame or the path of a data file is needed")
     if isinstance(compositions, (str, os.PathLike)):
@@ -72,10 +121,6 @@ def _run_on(client, calculation, compositions, settings, chunk_size, jobs):
             data = f.read()
     else:
         data = _data_text(compositions).encode("utf-8")
-    if settings is None:
-        settings = Settings()
-    elif isinstance(settings, (str, os.PathLike)):
-        settings = Settings.from_file(settings)
     header, rows = _lines(data)
     if not rows:
         raise ValueError("the compositions hold no analysis")
@@ -89,19 +134,22 @@ def _run_on(client, calculation, compositions, settings, chunk_size, jobs):
     settings = client.scatter(settings, broadcast=True)
     futures = [client.submit(_run_chunk, calculation, chunk, settings, jobs, pure=False)
                for chunk in chunks]
-    return _merge(calculation, client.gather(futures))
+    return _merge(calculation, client.gather(futures), range(0, len(rows), chunk_size))
 
 
 def _calculation(name):
-    def call(compositions, settings=None, *, client, chunk_size=None, jobs=1):
-        return _run_on(client, name, compositions, settings, chunk_size, jobs)
+    def call(compositions=None, settings=None, *, client, chunk_size=None, jobs=1,
+             analysis=None):
+        return _run_on(client, name, compositions, settings, chunk_size, jobs, analysis)
 
     call.__name__ = call.__qualname__ = name
     call.__doc__ = (
         f"``varnodel.{name}`` on the workers of ``client`` (a distributed.Client).\n\n"
         "compositions: a DataFrame or the path of a data file (read here, not on the workers);"
         "\nchunk_size: analyses per task (None: two tasks per worker); jobs: analyses each "
-        "task runs at once.\nReturns a varnodel.Result, as a local run would.")
+        "task runs at once; analysis: only this one (1-based), in one task.\nThe diffusion "
+        "profiles model one inclusion: one task (LAST_RES.DAT, with load_last_result, is read "
+        "on the worker).\nReturns a varnodel.Result, as a local run would.")
     return call
 
 

@@ -7,6 +7,7 @@
 #include "ExportCommand.h"
 #include "ModelListing.h"
 #include "RunCommand.h"
+#include "io/SettingsRecord.h"
 #include "io/SettingsFile.h"
 #include "models/ModelRegistry.h"
 
@@ -96,6 +97,7 @@ int runApp(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         err << "varnodel-cli: the output could not be written\n";
         return kExitRunError;
     }
+    fracOptions.commandLine = mlaOptions.commandLine = shellCommandLine(argc, argv);
     if (frac->parsed()) return runCalculation(Calculation::Fractional, fracOptions, out, err);
     if (rev->parsed()) return runCalculation(Calculation::Reverse, revOptions, out, err);
     if (mla->parsed()) return runCalculation(Calculation::MLA, mlaOptions, out, err);

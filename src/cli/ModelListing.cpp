@@ -4,6 +4,8 @@
 #include <sstream>
 #include <string>
 
+#include "core/SettingsRules.h"
+
 namespace varnodel::cli {
 
 namespace {
@@ -36,9 +38,23 @@ void printSet(std::ostream& out, const std::string& title, const TSetOfModels& s
     out << '\n';
 }
 
+// The models that are not chosen per mineral: the key that chooses each, and its default.
+void printNamed(std::ostream& out, const std::string& title, const std::string& key,
+                const std::string_view* names, std::size_t count) {
+    out << title << " (" << key << ")\n";
+    for (std::size_t i = 0; i < count; ++i)
+        out << "  " << names[i] << (i == 0 ? "  (default)" : "") << '\n';
+    out << '\n';
+}
+
 }  // namespace
 
 void printModels(std::ostream& out, const ModelRegistry& registry) {
+    out << "Columns: P = the model accounts for pressure, W = for H2O in the melt (no H2O "
+           "correction is needed), Tr = it computes trace elements itself (\"Model\" in "
+           "minerals.<mineral>.traces); \"default\" = the model a reset chooses or marks "
+           "selected. The short name (blanks included) also names the model in a settings "
+           "file.\n\n";
     for (const auto& set : registry.mineralSets())
         printSet(out, set->displayName + " (" + set->abbreviation + ")", *set);
     printSet(out, "Oxidation state of the melt", registry.oxidationModels());
@@ -49,6 +65,12 @@ void printModels(std::ostream& out, const ModelRegistry& registry) {
         printModel(out, *buffers.getItemByIndex(i));
     out << '\n';
     printSet(out, "Trace-element partitioning", registry.traceModels());
+    const TModel& moore = registry.h2oSolubilityModel();
+    out << "H2O of the melt\n"
+        << "  " << moore.displayName << "  (H2O solubility, degassing and run.h2o_saturated)\n"
+        << "  Quellmark, 2001  (the H2O of the olivine-plagioclase cotectic, run.cotectic)\n\n";
+    printNamed(out, "Melt density", "run.density", kDensityNames, std::size(kDensityNames));
+    printNamed(out, "Melt viscosity", "run.viscosity", kViscosityNames, std::size(kViscosityNames));
 }
 
 }  // namespace varnodel::cli

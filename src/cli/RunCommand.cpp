@@ -20,6 +20,8 @@
 #include "io/OutputFiles.h"
 #include "io/ProfileFiles.h"
 #include "io/SettingsFile.h"
+#include "io/SettingsRecord.h"
+#include "ui/BatchStatus.h"
 #include "ui/CalcThread.h"
 #include "ui/RunSetup.h"
 
@@ -135,6 +137,42 @@ void printError(std::ostream& err, const std::string& text) {
     }
 }
 
+namespace {
+
+// The run's settings record beside its result files; a record that cannot be written is
+// a warning (the results stand without it).
+void writeSettingsRecord(const std::string& base, const RunOptions& o, const RunState& state,
+                         const MlaChoice& mla, std::ostream& err) {
+    const std::string file = settingsRecordFile(base);
+    const SettingsRecord record{std::string("Varnodel ") + VARNODEL_VERSION, utcNow(),
+                                o.commandLine, o.data};
+    if (!varnodel::writeSettingsRecord(file, settingsRecordText(record, state, mla)))
+        err << "varnodel-cli: warning: the settings record " << file << " could not be written\n";
+}
+
+// What --output names before the dispatcher takes it: a name whose extension the program does
+// not write (a workbook, say) is refused, and a folder that does not exist is created. Returns
+// the refusal, or empty.
+std::string prepareOutput(const std::string& output, std::ostream& err) {
+    const fs::path target(output);
+    std::error_code ec;
+    const bool folderOnly = output.back() == '/' || fs::is_directory(target, ec);
+    const std::string extension = folderOnly ? "" : target.extension().string();
+    if (!extension.empty() && extension != ".csv" && extension != ".txt")
+        return "--output " + output + ": the program writes comma-separated text files named " +
+               "from " + target.stem().string() + "; give a name without " + extension +
+               " and make a workbook of them with varnodel-cli export";
+    const fs::path folder = folderOnly ? target : target.parent_path();
+    if (!folder.empty() && !fs::exists(folder, ec)) {
+        if (!fs::create_directories(folder, ec))
+            return "the output folder " + folder.string() + " cannot be created: " + ec.message();
+        err << "varnodel-cli: created the output folder " << folder.string() << '\n';
+    }
+    return {};
+}
+
+}  // namespace
+
 void loadSettingsWithWarnings(RunState& state, MlaChoice& mla, const std::string& settings,
                               const std::vector<std::string>& overrides, std::ostream& err) {
     const auto file = settings.empty() ? std::nullopt : std::optional<fs::path>(settings);
@@ -151,13 +189,27 @@ bool openDebugLog(std::ofstream& file, const std::string& path, std::ostream& er
 
 std::optional<PresentElements> loadData(RunState& state, const std::string& data, int analysis,
                                         Calculation calculation, RunReporter& reporter,
-                                        std::ostream& err) {
+                                        std::ostream& err, bool strict, const std::string& sample) {
     const DataFileLoad loaded = loadDataFile(state, data, calculation, reporter);
     for (const auto& warning : loaded.warnings)
         err << "varnodel-cli: warning: " << warning << '\n';
     if (!loaded.ok()) {
         printError(err, loaded.error);
         return std::nullopt;
+    }
+    if (strict && loaded.readingWarnings > 0) {
+        err << "varnodel-cli: --strict: " << data << " was not read as written ("
+            << loaded.readingWarnings << " warning" << (loaded.readingWarnings > 1 ? "s" : "")
+            << ")\n";
+        return std::nullopt;
+    }
+    if (!sample.empty()) {
+        const auto found = analysisNamed(state, sample);
+        if (!found.error.empty()) {
+            err << "varnodel-cli: --sample " << sample << ": " << found.error << '\n';
+            return std::nullopt;
+        }
+        chooseAnalysis(state, found.position);
     }
     if (analysis > 0 && !chooseAnalysis(state, static_cast<std::size_t>(analysis))) {
         err << "varnodel-cli: --analysis " << analysis << ": " << data << " holds "
@@ -174,6 +226,11 @@ void addRunOptions(CLI::App& command, RunOptions& o) {
         ->transform(wholeNumber(1, std::numeric_limits<int>::max()))
         ->type_name("N")
         ->needs(data);
+    command
+        .add_option("--sample", o.sample, "Run only the analysis of the data file with this name")
+        ->type_name("NAME")
+        ->needs(data)
+        ->excludes("--analysis");
     command.add_option("--settings", o.settings, "Settings file (see: varnodel-cli settings)");
     command.add_option("--set", o.overrides, "Override one setting: KEY=VALUE (repeatable)");
     command
@@ -188,6 +245,9 @@ void addRunOptions(CLI::App& command, RunOptions& o) {
         ->type_name("PATH");
     command.add_option("--debug-log", o.debugLog, "Write the diagnostics log to this file");
     command.add_flag("--quiet", o.quiet, "Do not print the main log");
+    command.add_flag("--strict", o.strict,
+                     "Refuse a data file with fields not read as written (a text, a clamped "
+                     "value, a decimal comma) instead of running on the lenient reading");
     command
         .add_option("--jobs", o.jobs,
                     "Analyses run in parallel (default: one per hardware thread); the files "
@@ -214,7 +274,13 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
         loadSettingsWithWarnings(state, mla, o.settings, o.overrides, err);
         // Where the results go: the folder of --output and its name without extension; a
         // folder alone (an existing one, or a path ending in "/") takes the default name.
-        if (!o.output.empty()) chooseOutput(state.options, o.output);
+        if (!o.output.empty()) {
+            if (const std::string refusal = prepareOutput(o.output, err); !refusal.empty()) {
+                err << "varnodel-cli: " << refusal << '\n';
+                return kExitUsage;
+            }
+            chooseOutput(state.options, o.output);
+        }
     } catch (const EInputError& e) {
         err << "varnodel-cli: " << e.what() << '\n';
         return kExitUsage;
@@ -257,7 +323,8 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
 
     PresentElements present = PresentElements::from(state.settings.active);
     if (!o.data.empty()) {
-        const auto loaded = loadData(state, o.data, o.analysis, calculation, reporter, err);
+        const auto loaded =
+            loadData(state, o.data, o.analysis, calculation, reporter, err, o.strict, o.sample);
         if (!loaded) return kExitUsage;
         present = *loaded;
     }
@@ -285,8 +352,11 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
     dispatcher.setMlaModels(mla.models);
     const bool showProgress = ::isatty(STDERR_FILENO) && state.options.wholeFile;
     if (showProgress) {
-        dispatcher.onAnalysis([&err](int k, int n, const std::string& name) {
-            err << "\r[" << k << "/" << n << "] " << name << "\033[K" << std::flush;
+        const auto started = std::chrono::steady_clock::now();
+        dispatcher.onAnalysis([&err, started](int k, int n, const std::string& name) {
+            const std::chrono::duration<double> elapsed =
+                std::chrono::steady_clock::now() - started;
+            err << "\r" << progressText(k - 1, n, elapsed.count(), name) << "\033[K" << std::flush;
         });
     }
     const DispatchResult result = dispatcher.execute();
@@ -301,6 +371,8 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
         if (debugLost)
             err << "varnodel-cli: the diagnostics log " << o.debugLog << " could not be written\n";
     }
+    if (!result.notStarted) writeSettingsRecord(result.baseName, o, state, mla, err);
+    if (!result.summary.empty()) err << "varnodel-cli: " << result.summary << '\n';
 
     if (result.interrupted) {
         err << "Calculations terminated\n";

@@ -22,12 +22,15 @@ namespace varnodel::cli {
 struct RunOptions {
     std::string data;                    // analyses data file; empty: the settings' composition
     int analysis = 0;                    // 1-based analysis of the data file; 0: the whole file
+    std::string sample;                  // the analysis of the data file with this name
     std::string settings;                // settings file
     std::vector<std::string> overrides;  // --set KEY=VALUE
-    std::string output;    // "File for output...": folder and name (extension dropped)
-    std::string debugLog;  // diagnostics log file
-    bool quiet = false;    // no main log on stdout
-    unsigned jobs = 0;     // analyses run in parallel (1 to 1024); 0: one per hardware thread
+    std::string output;       // "File for output...": folder and name (extension dropped)
+    std::string debugLog;     // diagnostics log file
+    bool quiet = false;       // no main log on stdout
+    bool strict = false;      // a data file the reader had to make do with is refused
+    unsigned jobs = 0;        // analyses run in parallel (1 to 1024); 0: one per hardware thread
+    std::string commandLine;  // as typed, for the run's settings record
     // ironloss: the settings file that a following profile-ic / profile-cr run reads, with the
     // reconstructed melt as its starting melt.
     std::string writeSettings;
@@ -57,7 +60,8 @@ bool openDebugLog(std::ofstream& file, const std::string& path, std::ostream& er
 // or nothing, with the reasons on `err`, when the file or the analysis cannot be used.
 std::optional<PresentElements> loadData(RunState& state, const std::string& data, int analysis,
                                         Calculation calculation, RunReporter& reporter,
-                                        std::ostream& err);
+                                        std::ostream& err, bool strict = false,
+                                        const std::string& sample = {});
 
 // Runs `calculation`. Returns the exit code: 0 when every analysis
 // ran, 1 when a run ended with an error, 2 for bad usage or input, 130 when interrupted.

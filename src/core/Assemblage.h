@@ -60,6 +60,7 @@ struct TAssemblage {
     std::string name;
     std::string text;
     int number = 0;            // 1-based position in the list of analyses
+    int line = 0;              // the data file's line it was read from; 0: not from a file
     double pressure = 1.0;     // bar inside the calculations
     double temperature = 0.0;  // degrees Celsius, as read from a data file
     double lgfO2 = 0.0;
@@ -69,6 +70,14 @@ struct TAssemblage {
     TMeltInclusions meltInclusions;
 
     bool operator==(const TAssemblage&) const = default;
+};
+
+// A data file's row that was not read as an analysis, and why.
+struct RejectedRow {
+    int line = 0;
+    std::string name;  // the sample name field, when the row had one
+    std::string reason;
+    bool operator==(const RejectedRow&) const = default;
 };
 
 // The phase "melt" of the assemblage (the last of that name), or the blank analysis when there is

@@ -159,7 +159,11 @@ std::uint64_t coolingRateProgressInterval(double rate) {
 }
 
 int temperatureStepCount(double coolingInterval) {
-    return static_cast<int>(std::nearbyint(coolingInterval / 10.0));
+    return static_cast<int>(std::nearbyint(coolingInterval / kTemperatureStep));
+}
+
+double coolingStepSeconds(double rate) {
+    return kTemperatureStep / rate * 24.0 * 3600.0;
 }
 
 std::vector<std::size_t> thinProfile(std::size_t n) {

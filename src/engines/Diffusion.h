@@ -117,8 +117,11 @@ bool setUpProfile(const ProfileGridInputs& in, ProfileSetUp& out);
 std::uint64_t instantProgressInterval(double p);
 std::uint64_t coolingRateProgressInterval(double rate);
 
-// The 10-degree temperature steps of a cooling interval (the nearest integer, ties to even).
+// The 10-degree temperature steps of a cooling interval (the nearest integer, ties to even),
+// and the seconds one of them takes at `rate` degrees a day.
+inline constexpr double kTemperatureStep = 10.0;
 int temperatureStepCount(double coolingInterval);
+double coolingStepSeconds(double rate);
 
 // The grid indices a profile of n points keeps in its stored form of at most 1000 points.
 std::vector<std::size_t> thinProfile(std::size_t n);

@@ -256,7 +256,9 @@ void TFracThread::updateSolubility() {
 // --- one step -------------------------------------------------------------------------------
 
 RunOutcome TFracThread::run() {
-    return runCrystallisation(
+    outcome_ = AnalysisOutcome{};
+    outcome_.kind = OutcomeKind::StopCondition;
+    const RunOutcome outcome = runCrystallisation(
         [this] {
             setUp();
             while (!st_.stopped && !stopRequested())
@@ -264,7 +266,10 @@ RunOutcome TFracThread::run() {
             return !st_.stopped && stopRequested() ? RunOutcome::Interrupted
                                                    : RunOutcome::Completed;
         },
-        analysis_.name, snap_.context(), reporter_);
+        analysis_.name, snap_.context(), reporter_, outcome_);
+    if (outcome_.kind == OutcomeKind::StopCondition) outcome_.reason = stopReason_;
+    outcome_.mineralsLeft = routines_.exits();
+    return outcome;
 }
 
 void TFracThread::stepOnce() {
@@ -437,8 +442,11 @@ void TFracThread::checkStopConditions() {
         stop.flags[Stop::Orthopyroxene] && composition(Phase::Orthopyroxene),
         stop.flags[Stop::Pigeonite] && composition(Phase::Pigeonite),
     };
-    for (bool h : hit)
-        st_.stopped = st_.stopped || h;
+    for (std::size_t k = 0; k < std::size(hit); ++k) {
+        if (hit[k] && !st_.stopped)
+            stopReason_ = std::string("stop condition: ") + kStopConditionNames[k];
+        st_.stopped = st_.stopped || hit[k];
+    }
 }
 
 void TFracThread::findPeritectic() {
@@ -722,6 +730,7 @@ void TFracThread::printStep(bool finalStep) {
         if (total > 0.0 && total == totalAtLastPrint_[i]) st_.activeSincePrint[i] = false;
     }
     output_.printedStep(info_, st_, melt(), pressure_.pressure(), finalStep);
+    ++outcome_.printedSteps;
     st_.printThisStep = false;
     for (std::size_t i = 1; i < kPhaseCount; ++i)
         totalAtLastPrint_[i] = st_.crystalsInMagma[i] + st_.crystalsInCumulate[i];

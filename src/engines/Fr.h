@@ -11,6 +11,7 @@
 
 #include "core/MoleConversions.h"
 #include "core/RunReporter.h"
+#include "engines/AnalysisOutcome.h"
 #include "engines/FrPressure.h"
 #include "engines/FrPrint.h"
 #include "engines/FrState.h"
@@ -31,6 +32,8 @@ class TFracThread {
 
     // The whole run, failures included: they are reported and end the run.
     RunOutcome run();
+    // How the run ended, for the batch's status: filled by run().
+    const AnalysisOutcome& outcome() const { return outcome_; }
 
     const FracState& state() const { return st_; }
     // The melt in the molar form.
@@ -99,6 +102,8 @@ class TFracThread {
     FracState st_;
     FracRunInfo info_;
     PerPhase<double> totalAtLastPrint_{};
+    AnalysisOutcome outcome_;
+    std::string stopReason_;  // the stop condition that ended the run
 };
 
 }  // namespace varnodel

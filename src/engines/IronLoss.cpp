@@ -66,6 +66,7 @@ TIronLossThread::TIronLossThread(RunSnapshot& snapshot, TAssemblage analysis,
 
 RunOutcome TIronLossThread::run() {
     const auto started = std::chrono::steady_clock::now();
+    outcome_ = AnalysisOutcome{};
     RunOutcome outcome = RunOutcome::Completed;
     const std::string& sample = analysis_.name;
     std::string& errorText = snap_.context().errorText;
@@ -79,16 +80,21 @@ RunOutcome TIronLossThread::run() {
         if (stopRequested()) outcome = RunOutcome::Interrupted;
     } catch (const FatalError&) {
         outcome = RunOutcome::Failed;  // the reason is in the error text, shown below
+        outcome_.kind = OutcomeKind::ModelFailure;
     } catch (...) {
         if (!reportRunError(std::current_exception(), sample, snap_.context(), reporter_)) throw;
         outcome = RunOutcome::Failed;
+        outcome_.kind = OutcomeKind::Error;
     }
     finish();
     if (!errorText.empty()) {
         reporter_.message(errorText + ". Analysis " + sample);
         errorText.clear();
+        if (outcome != RunOutcome::Failed) outcome_.kind = OutcomeKind::ModelFailure;
         outcome = RunOutcome::Failed;
     }
+    if (outcome == RunOutcome::Interrupted) outcome_.kind = OutcomeKind::Interrupted;
+    outcome_.printedSteps = static_cast<int>(rows_.size());
     return outcome;
 }
 

@@ -84,6 +84,8 @@ class TIronLossThread {
     // The whole reconstruction (Execute), failures included: they are reported and end it. An
     // interrupted run still writes row No. 3 with the values reached.
     RunOutcome run();
+    // How the last run() ended, in the terms a batch reports.
+    const AnalysisOutcome& outcome() const { return outcome_; }
 
     const IronLossResult& result() const { return result_; }
     // The rows written, in order.
@@ -122,6 +124,7 @@ class TIronLossThread {
     TAnalysis savedOlivine_;
     IronLossResult result_;
     std::vector<IronLossRow> rows_;
+    AnalysisOutcome outcome_;
 };
 
 }  // namespace varnodel

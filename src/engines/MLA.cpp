@@ -315,22 +315,32 @@ RunOutcome TMLAThread::run() {
     // the snapshot has the entered ones back at the end, for the next sample.
     const ScaledRunSettings scaled(snap_, snap_.settings());
     RunOutcome outcome = RunOutcome::Completed;
+    outcome_ = AnalysisOutcome{};
     try {
         setUp();
         if (evaluateModels()) {
             finish();
+            outcome_.printedSteps = 1;
         } else {
             outcome = RunOutcome::Interrupted;
+            outcome_.kind = OutcomeKind::Interrupted;
         }
     } catch (const FatalError&) {
         // A fatal error of a model was shown where it happened; one at the start is shown here.
         if (!errorText.empty()) reporter_.message(errorText + ". Analysis " + sample);
         errorText.clear();
         outcome = RunOutcome::Failed;
+        outcome_.kind = OutcomeKind::ModelFailure;
     } catch (...) {
         if (!reportRunError(std::current_exception(), sample, snap_.context(), reporter_)) throw;
         outcome = RunOutcome::Failed;
+        outcome_.kind = OutcomeKind::Error;
     }
+    for (const MlaModelResult& result : results_)
+        if (result.failed && result.model != nullptr)
+            outcome_.mineralsLeft.push_back(
+                {std::string(phaseName(result.mineral)) + " (" + result.model->displayName + ")",
+                 "no liquidus temperature"});
     return outcome;
 }
 

@@ -86,6 +86,9 @@ class TMLAThread {
 
     // The whole calculation of the sample, failures included: they are reported and end it.
     RunOutcome run();
+    // How the run ended, for the batch's status: filled by run(); the models that gave no
+    // liquidus are its minerals that left.
+    const AnalysisOutcome& outcome() const { return outcome_; }
 
     const std::vector<MlaModelResult>& results() const { return results_; }
     // Cotectic estimates: pressure in kbar, H2O in cation moles (x 18 = wt%); -1 when none.
@@ -133,6 +136,7 @@ class TMLAThread {
     double clinopyroxeneAtOneBar_ = 0.0;
     double estimatedH2O_ = -1.0;
     double estimatedPressure_ = -1.0;
+    AnalysisOutcome outcome_;
 };
 
 }  // namespace varnodel

@@ -249,6 +249,7 @@ std::optional<TAnalysis> MineralRoutines::equilibriumMineral(std::size_t i, TAss
 
 void MineralRoutines::dropMineral(std::size_t i, const std::string& why) {
     reporter_.debugLine(why);
+    exits_.push_back({std::string(kPhases[i].name), why});
     snap_.slots[i] = nullptr;
     if (onDrop_) onDrop_(i);
     bool anyLeft = false;

@@ -27,9 +27,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/MoleConversions.h"
 #include "core/RunReporter.h"
+#include "engines/AnalysisOutcome.h"
 #include "models/LiquidusCorrection.h"
 #include "models/RunState.h"
 #include "models/TOxydationState.h"
@@ -122,6 +124,8 @@ class MineralRoutines {
     // The mineral leaves the run: `why` to the diagnostics log, its slot emptied, the hook
     // told; ENoMineralsLeft when it was the last.
     void dropMineral(std::size_t mineral, const std::string& why);
+    // Every mineral that left the run so far, in order.
+    const std::vector<MineralExit>& exits() const { return exits_; }
 
     // The H2O of a melt saturated with pure H2O fluid at `pressureBar` and T (cation moles).
     // Without it a run cannot go on: a failure is a FatalError whose text gives T and
@@ -135,6 +139,7 @@ class MineralRoutines {
     TOxydationState oxidation_;
     TMoleConversions conv_;
     std::function<void(std::size_t)> onDrop_;
+    std::vector<MineralExit> exits_;
 };
 
 }  // namespace varnodel

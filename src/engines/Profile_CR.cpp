@@ -44,7 +44,7 @@ void TCRThread::stages() {
                           olivineDensity(foTrap_, Ttrap_) * meltDensity(*ol_, Ttrap_) / 1e12;
         double outerRadius = R;
         const int steps = std::max(1, temperatureStepCount(mi_.coolingInterval));
-        const double stepSeconds = kStepDegrees / rate * 24.0 * 3600.0;
+        const double stepSeconds = coolingStepSeconds(rate);
         std::optional<Profile> previous = loaded_;
         std::vector<CoolingStepProfile> stored;
 
@@ -55,9 +55,9 @@ void TCRThread::stages() {
             rim_.clear();
             crystallised_ = 0.0;
             meltFraction_ = 1.0;
-            buildRim(kStepDegrees * i, " " + tag);
+            buildRim(kTemperatureStep * i, " " + tag);
             if (stopped()) break;
-            const double Tstep = Ttrap_ - kStepDegrees * i;
+            const double Tstep = Ttrap_ - kTemperatureStep * i;
             const InclusionOlivine atEnd = *ol_;
             const double feoOlEnd = atEnd.olivineFeO(), meltFeOEnd = atEnd.meltFeOStar();
             const RimGeometry geometry = stackShells(rim_, outerRadius, meltMass);
@@ -72,7 +72,7 @@ void TCRThread::stages() {
             Grid grid = setUpGrid(geometry, Tstep, meltFeOEnd, feoOlEnd, meltFeO100,
                                   previous ? &*previous : nullptr);
             const double dt = grid.run.dt;
-            const double before = kStepDegrees * (i - 1) / rate;
+            const double before = kTemperatureStep * (i - 1) / rate;
             const auto progress = [&](const DiffusionProgress& at) {
                 reporter_.logLine(
                     "No. of steps: " + std::to_string(at.steps) + ";   Re-equilbration: " +
@@ -98,7 +98,7 @@ void TCRThread::stages() {
             auto last = reequilibrateMelt(atEnd, Tstep, meltFeOEnd, meltFeO100, -1.0, profile.c[0],
                                           meltFraction_, label + " ");
             if (stopped()) break;
-            const double days = kStepDegrees * i / rate;
+            const double days = kTemperatureStep * i / rate;
             ProfileMelt endMelt = melt(*last.melt, last.extent, days);
             output_.compositionRow(endMelt, result_.sample, false);
             reporter_.logLine("Finish calculations " + tag);

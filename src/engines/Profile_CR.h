@@ -11,8 +11,6 @@ class TCRThread : public InclusionProfileRun {
   public:
     using InclusionProfileRun::InclusionProfileRun;
 
-    static constexpr double kStepDegrees = 10.0;
-
   private:
     void stages() override;
     bool coolingRate() const override { return true; }

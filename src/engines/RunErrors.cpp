@@ -39,27 +39,33 @@ bool reportRunError(std::exception_ptr error, const std::string& sample, RunCont
 }
 
 RunOutcome runCrystallisation(const std::function<RunOutcome()>& body, const std::string& sample,
-                              RunContext& context, RunReporter& reporter) {
-    RunOutcome outcome = RunOutcome::Completed;
+                              RunContext& context, RunReporter& reporter,
+                              AnalysisOutcome& outcome) {
+    RunOutcome result = RunOutcome::Completed;
     try {
-        outcome = body();
+        result = body();
     } catch (const FatalError&) {
-        outcome = RunOutcome::Failed;  // the reason is in the error text, shown below
+        result = RunOutcome::Failed;  // the reason is in the error text, shown below
+        outcome.kind = OutcomeKind::ModelFailure;
     } catch (const ENoMineralsLeft& e) {
         reporter.debugLine(e.what());
         reporter.message("No minerals left in calculations with " + sample +
                          ". Calculation aborted.");
-        outcome = RunOutcome::Failed;
+        result = RunOutcome::Failed;
+        outcome.kind = OutcomeKind::NoMineralsLeft;
     } catch (...) {
         if (!reportRunError(std::current_exception(), sample, context, reporter)) throw;
-        outcome = RunOutcome::Failed;
+        result = RunOutcome::Failed;
+        outcome.kind = OutcomeKind::Error;
     }
     if (!context.errorText.empty()) {
         reporter.message(context.errorText + ". Analysis " + sample);
         context.errorText.clear();
-        outcome = RunOutcome::Failed;
+        if (result != RunOutcome::Failed) outcome.kind = OutcomeKind::ModelFailure;
+        result = RunOutcome::Failed;
     }
-    return outcome;
+    if (result == RunOutcome::Interrupted) outcome.kind = OutcomeKind::Interrupted;
+    return result;
 }
 
 }  // namespace varnodel

@@ -8,20 +8,16 @@
 
 #include "core/RunContext.h"
 #include "core/RunReporter.h"
+#include "engines/AnalysisOutcome.h"
 
 namespace varnodel {
-
-enum class RunOutcome {
-    Completed,    // reached its stop condition
-    Interrupted,  // the user asked it to stop
-    Failed,       // ended with an error, reported through the reporter
-};
 
 // Runs `body` (set-up and steps of a crystallisation, forward or reverse) and ends it as every
 // crystallisation ends: a fatal error, no mineral left, an error of the numbers or of the
 // platform reported for the analysis `sample`, and a pending error text shown with it.
+// `outcome.kind` comes in as what a run that reaches its end is; it leaves as how this one ended.
 RunOutcome runCrystallisation(const std::function<RunOutcome()>& body, const std::string& sample,
-                              RunContext& context, RunReporter& reporter);
+                              RunContext& context, RunReporter& reporter, AnalysisOutcome& outcome);
 
 // Shows the message of `error` for the analysis `sample` and returns true when it is one of the
 // errors every engine reports (a number that is not finite, input/output, memory, an invalid

@@ -139,6 +139,8 @@ RunOutcome TReverseThread::run() {
     const auto anyActive = [this] {
         return std::any_of(st_.active.begin() + 1, st_.active.end(), [](bool a) { return a; });
     };
+    outcome_ = AnalysisOutcome{};
+    stopReason_.clear();
     const RunOutcome outcome = runCrystallisation(
         [&] {
             setUp();
@@ -147,8 +149,15 @@ RunOutcome TReverseThread::run() {
             return !st_.finalStep && stopRequested() ? RunOutcome::Interrupted
                                                      : RunOutcome::Completed;
         },
-        analysis_.name, snap_.context(), reporter_);
+        analysis_.name, snap_.context(), reporter_, outcome_);
     scaled_.reset();
+    if (outcome_.kind == OutcomeKind::Completed && !stopReason_.empty()) {
+        outcome_.kind = OutcomeKind::StopCondition;
+        outcome_.reason = stopReason_;
+    } else if (outcome_.kind == OutcomeKind::Completed && !anyActive()) {
+        outcome_.reason = "no mineral left to add";
+    }
+    outcome_.mineralsLeft = routines_.exits();
     return outcome;
 }
 
@@ -331,8 +340,11 @@ void TReverseThread::checkStopTargets() {
         reached(Stop::Orthopyroxene, Phase::Orthopyroxene),
         reached(Stop::Pigeonite, Phase::Pigeonite),
     };
-    for (bool h : hit)
-        st_.finalStep = st_.finalStep || h;
+    for (std::size_t k = 0; k < std::size(hit); ++k) {
+        if (hit[k] && !st_.finalStep)
+            stopReason_ = std::string("stop condition: ") + kStopConditionNames[k];
+        st_.finalStep = st_.finalStep || hit[k];
+    }
 }
 
 void TReverseThread::checkExclusions() {
@@ -371,6 +383,7 @@ void TReverseThread::printStep() {
     snap_.context().thermalExpansion = st_.thermalExpansion;
     snap_.context().viscosity = st_.lnViscosity;
     output_.printedStep(info_, st_, melt(), pressure_.pressure());
+    ++outcome_.printedSteps;
 }
 
 // --- mass transfer --------------------------------------------------------------------------

@@ -29,6 +29,8 @@ class TReverseThread {
 
     // The whole run, failures included: they are reported and end the run.
     RunOutcome run();
+    // How the last run() ended, in the terms a batch reports.
+    const AnalysisOutcome& outcome() const { return outcome_; }
 
     const RevState& state() const { return st_; }
     // The melt in the molar form.
@@ -82,6 +84,8 @@ class TReverseThread {
     PerPhase<std::array<double, 4>> exclusionLimits_{};
     bool cotecticWarned_ = false;
     bool anyAdded_ = false;  // M is still exactly 1
+    AnalysisOutcome outcome_;
+    std::string stopReason_;  // the stop target that ended the run
 };
 
 }  // namespace varnodel

@@ -294,6 +294,14 @@ AnalysesData readAnalyses(std::istream& in, const std::string& fileName,
                 data.presentTraces.push_back(index);
         }
     }
+    for (std::size_t slot : {kTemperatureSlot, kPressureSlot, kLgfO2Slot})
+        if (columns[slot] > 0)
+            data.conditionColumns.push_back(
+                columnNames[static_cast<std::size_t>(columns[slot] - 1)]);
+    for (std::size_t slot : {kHostFoSlot, kRockFeOSlot})
+        if (columns[slot] > 0)
+            data.inclusionColumns.push_back(
+                columnNames[static_cast<std::size_t>(columns[slot] - 1)]);
     if (columns[kNameSlot] == 0) {
         columns[kNameSlot] = static_cast<int>(headerFields.size());
         if (!unread.empty() && unread.back() == headerFields.size()) unread.pop_back();
@@ -322,12 +330,14 @@ AnalysesData readAnalyses(std::istream& in, const std::string& fileName,
         ++dataRows;
         if (line.size() < 7) {
             reporter.logLine("Line " + std::to_string(n) + " is too short: missed");
+            data.rejected.push_back({n, "", "the line is too short"});
             continue;
         }
         auto fields = split(line, data.separator);
         if (static_cast<int>(fields.size()) < widestColumn) {
             reporter.logLine("Line " + std::to_string(n) +
                              " has fewer fields than the header: missed");
+            data.rejected.push_back({n, "", "the line has fewer fields than the header"});
             continue;
         }
         for (std::size_t i = 0; i + 1 < fields.size(); ++i)
@@ -369,6 +379,7 @@ AnalysesData readAnalyses(std::istream& in, const std::string& fileName,
         melt.name = std::string(phaseName(Phase::Melt));
         sample.phases.push_back(melt);
         sample.number = static_cast<int>(data.analyses.size()) + 1;
+        sample.line = n;
         if (columns[kTemperatureSlot] > 0) sample.temperature = number(kTemperatureSlot);
         if (columns[kPressureSlot] > 0) sample.pressureBlock.pressure = number(kPressureSlot);
         if (columns[kLgfO2Slot] > 0) sample.lgfO2 = number(kLgfO2Slot);
@@ -397,6 +408,8 @@ AnalysesData readAnalyses(std::istream& in, const std::string& fileName,
         } else {
             reporter.logLine("Analysis from line " + std::to_string(n) +
                              " is not correct: Analysis " + sample.name + " missed");
+            data.rejected.push_back(
+                {n, sample.name, "SiO2, MgO, CaO and FeO + Fe2O3 must be above 0"});
         }
     }
 

@@ -14,6 +14,11 @@ namespace varnodel {
 
 struct AnalysesData {
     std::vector<TAssemblage> analyses;  // each with one phase "melt", in wt% and ppm
+    std::vector<RejectedRow> rejected;  // the data rows not read as analyses, in line order
+    // Header names of the columns that only some calculations use: the run conditions (T,
+    // P KBAR, fO2) and the melt-inclusion data (FO_HOST, FEO_FINAL).
+    std::vector<std::string> conditionColumns;
+    std::vector<std::string> inclusionColumns;
     bool h2oPresent = false;
     std::vector<std::size_t> presentTraces;  // trace indices 1-37, in the order of the header
     char separator = '\0';

@@ -3,6 +3,7 @@
 #include <toml++/toml.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -21,6 +22,36 @@
 namespace varnodel {
 
 namespace {
+
+// The usual abbreviations of the buffers beside their names in the table ("Ni-NiO" is NNO,
+// "Fe-W" the iron-wustite IW, ...); any of them in any case.
+constexpr std::pair<std::string_view, std::string_view> kBufferAliases[] = {
+    {"NNO", "Ni-NiO"}, {"FMQ", "QFM"},    {"IW", "Fe-W"},   {"FEW", "Fe-W"},
+    {"HM", "MH"},      {"CCO", "Co-CoO"}, {"QIF", "QFFe"},  {"QFI", "QFFe"},
+    {"QFFE", "QFFe"},  {"WM", "WM"},      {"FE3", "Fe3=0"},
+};
+
+std::string upperCase(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper;
+}
+
+// The key of the buffer `name` names in `buffers`, by its key, its short name or an alias, in
+// any case; empty when none.
+std::string bufferKey(const THash& buffers, std::string_view name) {
+    const std::string wanted = upperCase(name);
+    for (const auto& [alias, key] : kBufferAliases)
+        if (wanted == alias) return std::string(key);
+    for (std::size_t i = 0; i < buffers.count(); ++i) {
+        std::string shortName = buffers.getItemByIndex(i)->shortName;
+        shortName.erase(shortName.find_last_not_of(' ') + 1);
+        if (wanted == upperCase(buffers.keyAt(i)) || wanted == upperCase(shortName))
+            return buffers.keyAt(i);
+    }
+    return {};
+}
 
 using namespace settingsfile;
 
@@ -449,11 +480,16 @@ void Reader::readOxidation(const toml::table& table, Draft& draft) {
     if (const auto* node = table.get("buffer")) {
         const std::string name = text(*node, path + ".buffer");
         const THash& buffers = registry_.bufferTable();
-        const TModel* buffer = buffers.getItem(name);
-        if (buffer == nullptr)
-            fail(path + ".buffer", node->source(), "unknown buffer \"" + name + "\"");
-        for (std::size_t i = 0; i < buffers.count(); ++i)
-            if (buffers.getItemByIndex(i) == buffer) p.bufferModel = buffers.keyAt(i);
+        const std::string key = bufferKey(buffers, name);
+        if (key.empty() || buffers.getItem(key) == nullptr) {
+            std::string known;
+            for (std::size_t i = 0; i < buffers.count(); ++i)
+                known += (i == 0 ? "" : ", ") + buffers.keyAt(i);
+            fail(path + ".buffer", node->source(),
+                 "unknown buffer \"" + name + "\" (the buffers: " + known +
+                     "; also NNO, FMQ, IW, HM, CCO, QIF)");
+        }
+        p.bufferModel = key;
     }
     if (const auto* node = table.get("shift"))
         p.bufferOffset = number(*node, path + ".shift", kBufferShift);
@@ -666,6 +702,41 @@ void Reader::reconcile(Draft& draft) {
         if (cotectic.h2oCleared[m])
             warn(path + ".h2o_correction", regionOf(path + ".h2o_correction"),
                  "switched off because run.cotectic is on");
+    }
+
+    // A model with the W flag has the melt's H2O in its liquidus already: a correction on top
+    // of it counts the H2O twice. Allowed (a user may want it), but never unnoticed.
+    for (std::size_t m = 1; m < kPhaseCount; ++m) {
+        const TModel* model = draft.slots[m];
+        if (model == nullptr || !model->usesWater || !draft.settings.minerals[m].h2oCorrection)
+            continue;
+        const std::string key = "minerals." + std::string(mineralKey(m)) + ".h2o_correction";
+        warn(key, regionOf(key),
+             model->displayName +
+                 " accounts for H2O itself (W in varnodel-cli models); the correction lowers "
+                 "its liquidus a second time");
+    }
+
+    // "Model" takes a trace from the mineral's own model: one that does not compute it would
+    // give the mineral none of it (and the melt all of it), a wrong result that looks right.
+    for (std::size_t m = 1; m < kPhaseCount; ++m) {
+        const TModel* model = draft.slots[m];
+        if (model == nullptr) continue;
+        const auto& choices = draft.settings.minerals[m].traceChoices;
+        for (std::size_t e = 0; e < kTraceCount; ++e) {
+            if (choices[e] != "Model" || model->forTrace[e]) continue;
+            std::string symbol(kTraces[e].name);
+            symbol.erase(symbol.find_last_not_of(' ') + 1);
+            const std::string key = "minerals." + std::string(mineralKey(m)) + ".traces." + symbol;
+            std::string able;
+            for (const auto& other : registry_.mineralSet(static_cast<Phase>(m)).models)
+                if (other->forTrace[e]) able += (able.empty() ? "" : ", ") + other->displayName;
+            fail(key, regionOf(key),
+                 "\"Model\": " + model->displayName + " does not compute " + symbol +
+                     (able.empty() ? "; no " + std::string(mineralKey(m)) + " model does"
+                                   : "; only " + able + " does") +
+                     " (use \"Kd\" or a trace-element model)");
+        }
     }
 
     if (dropShiftOfFe3Zero(p))

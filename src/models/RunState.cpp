@@ -24,6 +24,7 @@ void RunState::reset() {
         slots[static_cast<std::size_t>(Phase::Olivine)] = olivine.models.front().get();
     composition = defaultComposition();
     analyses.clear();
+    rejectedRows.clear();
     profileComposition = TAssemblage{};
     options = TOptions{};
 }

@@ -42,6 +42,7 @@ class RunState {
     std::array<TModel*, kPhaseCount> slots{};  // indexed by Phase; [0] unused
     TAssemblage composition;                   // the current starting composition
     std::vector<TAssemblage> analyses;         // read from a data file
+    std::vector<RejectedRow> rejectedRows;     // the rows of that file not read as analyses
     // The starting composition of the diffusion profiles: its phase 0 is their starting melt
     // (wt%, traces in ppm), left there by a Fe-loss reconstruction or entered.
     TAssemblage profileComposition;

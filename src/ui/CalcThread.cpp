@@ -18,6 +18,7 @@
 #include "io/OutputFiles.h"
 #include "io/ProfileFiles.h"
 #include "io/RevFiles.h"
+#include "ui/BatchStatus.h"
 
 namespace varnodel {
 
@@ -33,8 +34,8 @@ TVarnodelCalcThread::TVarnodelCalcThread(Calculation calculation, const RunState
 
 void TVarnodelCalcThread::freezeInputs() {
     if (!inputsFrozen_)
-        inputs_ = Inputs{state_.snapshot(), state_.composition, state_.analyses, state_.options,
-                         state_.profileComposition};
+        inputs_ = Inputs{state_.snapshot(), state_.composition,        state_.analyses,
+                         state_.options,    state_.profileComposition, state_.rejectedRows};
     inputsFrozen_ = true;
 }
 
@@ -78,6 +79,7 @@ DispatchResult TVarnodelCalcThread::execute() {
         reporter_.message(pendingError_);
         pendingError_.clear();
     }
+    reportBatch(result);
     return result;
 }
 
@@ -85,6 +87,26 @@ bool TVarnodelCalcThread::hasEngine(Calculation calculation) {
     return calculation == Calculation::Fractional || calculation == Calculation::Reverse ||
            calculation == Calculation::MLA || calculation == Calculation::IronLoss ||
            calculation == Calculation::ProfileIC || calculation == Calculation::ProfileCR;
+}
+
+void TVarnodelCalcThread::reportBatch(DispatchResult& result) {
+    if (!inputs_.options.wholeFile || inputs_.analyses.empty() || result.notStarted ||
+        result.baseName.empty())
+        return;
+    result.statuses = batchStatuses(batch_, ran_, inputs_.rejectedRows,
+                                    result.interrupted ? "not run: the batch was interrupted"
+                                                       : "not run: the batch ended before it");
+    result.summary = batchSummary(result.statuses);
+    const std::string file = result.baseName + "_status.csv";
+    try {
+        DirectSink direct;
+        writeStatusFile(sink_ != nullptr ? *sink_ : direct, file, result.statuses);
+    } catch (const std::exception&) {
+        reporter_.message("Cannot open file for export " + file +
+                          ". Check if the file is open in another program.");
+        ++result.failed;
+    }
+    reporter_.logLine(result.summary);
 }
 
 bool TVarnodelCalcThread::prepareFiles(const std::string& base, const std::string& header) {
@@ -141,7 +163,8 @@ void TVarnodelCalcThread::fractional(DispatchResult& result) {
             RunSnapshot snapshot = inputs_.snapshot.clone();
             FracFiles files(base, present_, reporter, sink, true);
             TFracThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
-            return engine.run();
+            engine.run();
+            return engine.outcome();
         },
         result);
 }
@@ -171,7 +194,8 @@ void TVarnodelCalcThread::reverse(DispatchResult& result) {
             RunSnapshot snapshot = inputs_.snapshot.clone();
             RevFiles files(base, present_, reporter, sink, true);
             TReverseThread engine(snapshot, std::move(analysis), files, reporter, std::move(stop));
-            return engine.run();
+            engine.run();
+            return engine.outcome();
         },
         result);
 }
@@ -180,6 +204,16 @@ void TVarnodelCalcThread::reverse(DispatchResult& result) {
 // analysis before it have ended, whatever the number of jobs. So the engines never meet a disk
 // error, and a result file that cannot be written ends the batch at once, with one message
 // naming the file and the analysis.
+namespace {
+
+// An analysis whose rows could not be written ended with an error, whatever its run did.
+void markWriteFailure(AnalysisStatus& status, const std::string& base) {
+    status.outcome.kind = OutcomeKind::Error;
+    status.outcome.reason = "its rows could not be written to the result files of " + base;
+}
+
+}  // namespace
+
 bool TVarnodelCalcThread::writeOut(BufferedSink& rows, OutputSink& disk, const std::string& sample,
                                    DispatchResult& result) {
     try {
@@ -196,6 +230,8 @@ bool TVarnodelCalcThread::writeOut(BufferedSink& rows, OutputSink& disk, const s
 
 void TVarnodelCalcThread::runBatch(const std::vector<TAssemblage>& samples, const AnalysisRun& run,
                                    DispatchResult& result) {
+    batch_ = samples;
+    ran_.clear();
     if (jobs_ > 1 && samples.size() > 1) {
         runInParallel(samples, run, result);
         return;
@@ -206,11 +242,17 @@ void TVarnodelCalcThread::runBatch(const std::vector<TAssemblage>& samples, cons
         if (onAnalysis_)
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
         BufferedSink rows;
-        const RunOutcome outcome = run(samples[k], reporter_, rows, stop_);
+        ran_.push_back(runNamed(
+            samples[k],
+            [&](RunReporter& reporter) { return run(samples[k], reporter, rows, stop_); },
+            reporter_));
         ++result.analyses;
-        result.outcomes.push_back(outcome);
-        if (outcome == RunOutcome::Failed) ++result.failed;
-        if (!writeOut(rows, disk, samples[k].name, result)) return;
+        result.outcomes.push_back(ran_.back().outcome);
+        if (ran_.back().outcome.failed()) ++result.failed;
+        if (!writeOut(rows, disk, samples[k].name, result)) {
+            markWriteFailure(ran_.back(), result.baseName);
+            return;
+        }
         if (stop_.stop_requested()) throw ETTerminate();
     }
 }
@@ -220,7 +262,7 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
     struct Slot {
         BufferedReporter reporter;
         BufferedSink sink;
-        RunOutcome outcome = RunOutcome::Completed;
+        AnalysisStatus status;
         bool ran = false;
         bool done = false;
     };
@@ -254,7 +296,12 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
             if (k >= slots.size()) break;
             Slot& slot = slots[k];
             if (!abort.stop_requested()) {
-                slot.outcome = run(samples[k], slot.reporter, slot.sink, abort.get_token());
+                slot.status = runNamed(
+                    samples[k],
+                    [&](RunReporter& reporter) {
+                        return run(samples[k], reporter, slot.sink, abort.get_token());
+                    },
+                    slot.reporter);
                 slot.ran = true;
             }
             std::lock_guard lock(mutex);
@@ -282,9 +329,14 @@ void TVarnodelCalcThread::runInParallel(const std::vector<TAssemblage>& samples,
             onAnalysis_(static_cast<int>(k + 1), static_cast<int>(samples.size()), samples[k].name);
         slot.reporter.replay(reporter_);
         ++result.analyses;
-        result.outcomes.push_back(slot.outcome);
-        if (slot.outcome == RunOutcome::Failed) ++result.failed;
-        if (!writeOut(slot.sink, disk, samples[k].name, result)) abort.request_stop();
+        result.outcomes.push_back(slot.status.outcome);
+        if (slot.status.outcome.failed()) ++result.failed;
+        const bool rowsWritten = writeOut(slot.sink, disk, samples[k].name, result);
+        ran_.push_back(slot.status);
+        if (!rowsWritten) {
+            markWriteFailure(ran_.back(), result.baseName);
+            abort.request_stop();
+        }
         {
             std::lock_guard lock(mutex);
             ++written;
@@ -333,7 +385,8 @@ void TVarnodelCalcThread::mla(DispatchResult& result) {
             MlaFiles files(base, present_, reporter, sink);
             TMLAThread engine(snapshot, std::move(analysis), mlaModels_, files, reporter,
                               std::move(stop));
-            return engine.run();
+            engine.run();
+            return engine.outcome();
         },
         result);
 }
@@ -346,7 +399,12 @@ void TVarnodelCalcThread::profile(DispatchResult& result) {
         reporter_.logLine("Set the melt composition for calulation, please");
         return;
     }
-    if (!start.name.empty()) melt.name = start.name;
+    // A starting melt left by the Fe-loss reconstruction carries no name of its own: it is the
+    // inclusion of the current composition.
+    if (!start.name.empty())
+        melt.name = start.name;
+    else if (!inputs_.composition.name.empty())
+        melt.name = inputs_.composition.name;
     const std::string base = baseName(inputs_.options, resultSuffix(calculation_));
     result.baseName = base;
     std::optional<Profile> loaded;
@@ -429,6 +487,7 @@ void TVarnodelCalcThread::ironLoss(DispatchResult& result) {
         throw EWrongFeLossFile();
     }
     const bool wrongFile = firstWithout != samples.end();
+    const std::vector<TAssemblage> all = samples;
     samples.erase(firstWithout, samples.end());
 
     if (!prepareFiles(base, ironLossHeader())) {
@@ -469,10 +528,19 @@ void TVarnodelCalcThread::ironLoss(DispatchResult& result) {
                 lastNumber = number;
                 result.ironLoss = engine.result();
             }
-            return outcome;
+            return engine.outcome();
         },
         result);
     if (wrongFile) {
+        // The batch's status shows the sample that ended it and the ones after it.
+        if (ran_.size() == samples.size()) {
+            const TAssemblage& without = all[samples.size()];
+            AnalysisStatus status{without.line, without.name, {}};
+            status.outcome.kind = OutcomeKind::Error;
+            status.outcome.reason = "no host Fo and/or final FeO* for it in the data file";
+            ran_.push_back(std::move(status));
+        }
+        batch_ = all;
         pendingError_ = kNoFeLossData;
         ++result.failed;
         throw EWrongFeLossFile();

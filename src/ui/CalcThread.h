@@ -19,6 +19,7 @@
 #include "io/CompositionText.h"
 #include "io/OutputLock.h"
 #include "io/OutputSink.h"
+#include "io/StatusFile.h"
 #include "models/RunState.h"
 
 namespace varnodel {
@@ -29,7 +30,11 @@ struct DispatchResult {
     bool interrupted = false;
     bool notStarted = false;  // the result files could not be prepared
     std::string baseName;
-    std::vector<RunOutcome> outcomes;  // of each analysis that ran, in analysis order
+    std::vector<AnalysisOutcome> outcomes;  // of each analysis that ran, in analysis order
+    // A batch (the whole data file): one status per analysis of the file, in line order, and
+    // the summary line ("489 completed, 6 ended early, 5 rows rejected"); empty otherwise.
+    std::vector<AnalysisStatus> statuses;
+    std::string summary;
     // A Fe-loss reconstruction: what its last inclusion leaves for the diffusion profiles, for
     // the caller to apply to its run state (applyIronLossResult).
     std::optional<IronLossResult> ironLoss;
@@ -72,8 +77,8 @@ class TVarnodelCalcThread {
 
   private:
     // One analysis of a batch: runs its engine, reporting to `reporter` and writing to `sink`.
-    using AnalysisRun = std::function<RunOutcome(TAssemblage analysis, RunReporter& reporter,
-                                                 OutputSink& sink, std::stop_token stop)>;
+    using AnalysisRun = std::function<AnalysisOutcome(TAssemblage analysis, RunReporter& reporter,
+                                                      OutputSink& sink, std::stop_token stop)>;
 
     void fractional(DispatchResult& result);
     void reverse(DispatchResult& result);
@@ -92,6 +97,8 @@ class TVarnodelCalcThread {
     bool writeOut(BufferedSink& rows, OutputSink& disk, const std::string& sample,
                   DispatchResult& result);
     std::vector<TAssemblage> compositions() const;
+    // The status file and the summary of a batch, on every way a batch ends.
+    void reportBatch(DispatchResult& result);
 
     // What a run reads of the run state, copied when it starts.
     struct Inputs {
@@ -100,6 +107,7 @@ class TVarnodelCalcThread {
         std::vector<TAssemblage> analyses;
         TOptions options;
         TAssemblage profileComposition;
+        std::vector<RejectedRow> rejectedRows;
     };
 
     Calculation calculation_;
@@ -117,6 +125,8 @@ class TVarnodelCalcThread {
     std::string pendingError_;
     std::optional<OutputLock> lock_;  // held from the files' preparation to the run's end
     static constexpr unsigned kLookAheadPerWorker = 4;
+    std::vector<TAssemblage> batch_;   // the analyses of the running batch
+    std::vector<AnalysisStatus> ran_;  // of those, the ones that ran, in order
 };
 
 }  // namespace varnodel

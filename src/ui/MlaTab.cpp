@@ -1,19 +1,29 @@
 #include "ui/MlaTab.h"
 
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <algorithm>
 
 #include "core/SettingsRules.h"
+#include "ui/TabParts.h"
 
 namespace varnodel::ui {
+
+namespace {
+
+enum CorrectionColumn { kMineral, kPressure, kWater, kCorrectionColumns };
+
+}  // namespace
 
 MlaTab::MlaTab(RunState& state, MlaChoice& mla, QWidget* parent)
     : QWidget(parent),
       state_(state),
       mla_(mla),
       models_(new QTreeWidget(this)),
+      corrections_(new QTableWidget(static_cast<int>(kMineralCount), kCorrectionColumns, this)),
       pressure_(new NumberEdit(kInitialPressure, this)),
+      oxidation_(new OxidationLinks(state, this)),
       composition_(new CompositionPanel(state, this)) {
     models_->setObjectName("mla_models");
     pressure_->setObjectName("PressureEdit");
@@ -26,12 +36,34 @@ MlaTab::MlaTab(RunState& state, MlaChoice& mla, QWidget* parent)
             item->setCheckState(0, Qt::Unchecked);
         }
     }
+    models_->expandAll();
+    corrections_->setObjectName("LMA_Corr_Grid");
+    corrections_->setHorizontalHeaderLabels({"Mineral", "P, deg/kbar", "H2O: dT = -A*H2O^B"});
+    corrections_->verticalHeader()->hide();
+    corrections_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    corrections_->horizontalHeader()->setStretchLastSection(true);
+    corrections_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    for (std::size_t s = 0; s < kMineralCount; ++s)
+        for (int c = 0; c < kCorrectionColumns; ++c)
+            corrections_->setItem(
+                static_cast<int>(s), c,
+                new QTableWidgetItem(c == kMineral ? qText(kPhases[s + 1].name) : QString()));
+
+    fitRows(corrections_);
+    auto* side = new QGridLayout;
+    side->addWidget(new QLabel("Corrections for  models ", this), 0, 0, 1, 2);
+    side->addWidget(corrections_, 1, 0, 1, 2);
+    side->addWidget(new QLabel("Pressure, kbar:", this), 2, 0);
+    side->addWidget(pressure_, 2, 1);
+    side->addWidget(oxidation_, 3, 0, 1, 2);
+    side->setColumnStretch(1, 1);
     auto* layout = new QGridLayout(this);
-    layout->addWidget(models_, 0, 0, 3, 1);
-    layout->addWidget(new QLabel("Pressure, kbar:", this), 0, 1);
-    layout->addWidget(pressure_, 0, 2);
-    layout->setRowStretch(1, 1);
-    layout->addWidget(composition_, 3, 0, 1, 3);
+    layout->addWidget(models_, 0, 0);
+    layout->addLayout(side, 0, 1);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(1, 1);
+    layout->addWidget(composition_, 1, 0, 1, 2);
+    layout->setRowStretch(2, 1);
 
     connect(models_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
         QTreeWidgetItem* mineral = item->parent();
@@ -46,6 +78,11 @@ MlaTab::MlaTab(RunState& state, MlaChoice& mla, QWidget* parent)
         }
         Q_EMIT changed();
     });
+    connect(corrections_, &QTableWidget::cellClicked, this, [this](int row, int column) {
+        if (column == kPressure) Q_EMIT dialogRequested(DialogId::PressureCorrection, row + 1);
+        if (column == kWater) Q_EMIT dialogRequested(DialogId::H2oCorrection, row + 1);
+    });
+    connect(oxidation_, &OxidationLinks::dialogRequested, this, &MlaTab::dialogRequested);
     connect(pressure_, &NumberEdit::valueEdited, this, [this](double value) {
         state_.composition.pressureBlock.pressure = value;
         Q_EMIT changed();
@@ -64,9 +101,24 @@ void MlaTab::refresh() {
             mineral->child(m)->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
         }
     }
+    for (std::size_t s = 0; s < kMineralCount; ++s) {
+        const TMineralOptions& o = state_.settings.minerals[s + 1];
+        const int row = static_cast<int>(s);
+        corrections_->item(row, kPressure)
+            ->setText(o.pressureCorrection ? numberText(o.pressureSlope) : "none");
+        corrections_->item(row, kWater)
+            ->setText(o.h2oCorrection ? "A = " + numberText(o.h2oA) + ", B = " + numberText(o.h2oB)
+                                      : "none");
+    }
     pressure_->setValue(state_.composition.pressureBlock.pressure);
+    oxidation_->refresh();
     composition_->refresh();
     refreshing_ = false;
+}
+
+void MlaTab::setModelsEnabled(bool enabled) {
+    models_->setEnabled(enabled);
+    oxidation_->setModelsEnabled(enabled);
 }
 
 }  // namespace varnodel::ui

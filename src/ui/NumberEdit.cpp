@@ -13,6 +13,11 @@ QString numberText(double value) {
 
 NumberEdit::NumberEdit(Bounds bounds, QWidget* parent) : QLineEdit(parent), bounds_(bounds) {
     connect(this, &QLineEdit::editingFinished, this, [this] {
+        if (blankAllowed_ && text().trimmed().isEmpty()) {
+            clear();
+            Q_EMIT cleared();
+            return;
+        }
         const double read = value();
         setText(numberText(read));
         Q_EMIT valueEdited(read);

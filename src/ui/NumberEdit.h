@@ -17,16 +17,21 @@ class NumberEdit : public QLineEdit {
     explicit NumberEdit(Bounds bounds, QWidget* parent = nullptr);
     double value() const;
     void setValue(double value);
+    // A field that may be left blank ("not given"): a blank text stays blank and is reported by
+    // `cleared` instead of reading as a number.
+    void setBlankAllowed(bool allowed) { blankAllowed_ = allowed; }
 
   Q_SIGNALS:
     // The user finished editing; `value` is the number as the rule read it.
     void valueEdited(double value);
+    void cleared();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
     Bounds bounds_;
+    bool blankAllowed_ = false;
 };
 
 // The text a number is shown with in entries and grids: the shortest that reads back the same.

@@ -4,6 +4,8 @@
 #include <QMetaObject>
 #include <QString>
 
+#include "io/SettingsRecord.h"
+
 namespace varnodel::ui {
 
 RunController::RunController(RunReporter& reporter, QObject* parent)
@@ -30,11 +32,19 @@ void RunController::start(Calculation calculation, const RunState& state,
         });
     });
     dispatcher_->freezeInputs();
+    // The record of the settings as they are now: the window may change them during the run.
+    const SettingsRecord record{std::string("Varnodel ") + VARNODEL_VERSION, utcNow(),
+                                "none (a run of the desktop program)", dataFile};
     ended_ = false;
-    worker_ = std::jthread([this] {
+    worker_ = std::jthread([this, recordText = settingsRecordText(record, state, mla)] {
         const DispatchResult result = dispatcher_->execute();
+        if (!result.notStarted &&
+            !writeSettingsRecord(settingsRecordFile(result.baseName), recordText))
+            reporter_.message("Cannot open file for export " + settingsRecordFile(result.baseName) +
+                              ". Check if the file is open in another program.");
         QMetaObject::invokeMethod(this, [this, result] {
             ended_ = true;
+            result_ = result;
             Q_EMIT finished(result.interrupted, result.failed);
         });
     });

@@ -28,6 +28,8 @@ class RunController : public QObject {
     void interrupt();
     // Waits for the run to end (for tests and for closing the window).
     void wait();
+    // How the last run ended; valid once `finished` was sent.
+    const DispatchResult& lastResult() const { return result_; }
 
   Q_SIGNALS:
     void progress(int analysis, int count, const QString& name);
@@ -39,6 +41,7 @@ class RunController : public QObject {
     std::stop_source stop_;
     std::jthread worker_;
     bool ended_ = true;
+    DispatchResult result_;
 };
 
 }  // namespace varnodel::ui

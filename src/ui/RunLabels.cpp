@@ -51,10 +51,14 @@ QString oxidationLabel(const RunState& state) {
     } else {
         return "press to select";
     }
-    QString model;
+    return "Initial oxidation state: " + mode;
+}
+
+QString oxidationModelLabel(const RunState& state) {
     for (const auto& m : state.registry().oxidationModels().models)
-        if (m->shortName == p.oxidationModel) model = QString::fromStdString(m->displayName);
-    return "Initial oxidation state: " + mode + (model.isEmpty() ? "" : ", " + model);
+        if (m->shortName == state.settings.parameters.oxidationModel)
+            return "Oxidation model: " + QString::fromStdString(m->displayName);
+    return "press to select";
 }
 
 QString correctionMark(bool model, bool correction) {

@@ -53,14 +53,31 @@ std::string overwriteClash(const fs::path& file, const std::string& base,
 
 namespace {
 
-// The analyses read from `name` into the run state, or why none can be used.
-DataFileLoad useAnalyses(RunState& state, const AnalysesData& loaded, const std::string& name) {
+// The analyses read from `name` into the run state for `calculation`, or why none can be used.
+DataFileLoad useAnalyses(RunState& state, const AnalysesData& loaded, const std::string& name,
+                         Calculation calculation) {
     DataFileLoad result;
     result.warnings = loaded.warnings;
+    result.readingWarnings = loaded.warningCount;
     if (loaded.warningCount > loaded.warnings.size())
         result.warnings.push_back(name + ": " +
                                   std::to_string(loaded.warningCount - loaded.warnings.size()) +
                                   " more warnings");
+    // Columns read but not used by this calculation would otherwise look like they took part.
+    const bool inclusions = calculation == Calculation::IronLoss ||
+                            calculation == Calculation::ProfileIC ||
+                            calculation == Calculation::ProfileCR;
+    std::vector<std::string> unused = loaded.conditionColumns;
+    if (!inclusions)
+        unused.insert(unused.end(), loaded.inclusionColumns.begin(), loaded.inclusionColumns.end());
+    if (!unused.empty() && !inclusions) {
+        std::string list;
+        for (const auto& column : unused)
+            list += (list.empty() ? "" : ", ") + column;
+        result.warnings.push_back(name + ": column" + (unused.size() > 1 ? "s " : " ") + list +
+                                  " not used by " + std::string(tabCaption(calculation)) +
+                                  " (the settings give its pressure and conditions)");
+    }
     if (loaded.analyses.empty()) {
         if (!loaded.problem.empty()) result.error = loaded.problem + "\n";
         result.error += "no analysis of " + name + " can be used";
@@ -71,6 +88,7 @@ DataFileLoad useAnalyses(RunState& state, const AnalysesData& loaded, const std:
     state.options.stopFromFile = loaded.stopFromFile;
     state.options.wholeFile = true;
     state.analyses = loaded.analyses;
+    state.rejectedRows = loaded.rejected;
     return result;
 }
 
@@ -90,7 +108,7 @@ DataFileLoad loadDataFile(RunState& state, const fs::path& file, Calculation cal
     }
     result =
         useAnalyses(state, loadAnalysesFile(file, std::string(tabCaption(calculation)), reporter),
-                    file.string());
+                    file.string(), calculation);
     if (result.ok()) state.options.dataFileName = file.string();
     return result;
 }
@@ -98,8 +116,9 @@ DataFileLoad loadDataFile(RunState& state, const fs::path& file, Calculation cal
 DataFileLoad loadDataText(RunState& state, const std::string& text, const std::string& name,
                           Calculation calculation, RunReporter& reporter) {
     std::istringstream in(text);
-    return useAnalyses(
-        state, readAnalyses(in, name, std::string(tabCaption(calculation)), reporter), name);
+    return useAnalyses(state,
+                       readAnalyses(in, name, std::string(tabCaption(calculation)), reporter), name,
+                       calculation);
 }
 
 bool chooseAnalysis(RunState& state, std::size_t position) {
@@ -134,6 +153,22 @@ std::string chooseProfileStart(RunState& state, bool fromDataFile, std::size_t p
         return e.what();
     }
     return {};
+}
+
+AnalysisLookup analysisNamed(const RunState& state, const std::string& name) {
+    AnalysisLookup found;
+    std::string lines;
+    int count = 0;
+    for (std::size_t k = 0; k < state.analyses.size(); ++k) {
+        if (state.analyses[k].name != name) continue;
+        if (count++ == 0) found.position = k + 1;
+        lines += (lines.empty() ? "" : ", ") + std::to_string(state.analyses[k].line);
+    }
+    if (count == 0) found.error = "no analysis of the data file has this name";
+    if (count > 1)
+        found.error = std::to_string(count) + " analyses have this name (lines " + lines + ")";
+    if (!found.error.empty()) found.position = 0;
+    return found;
 }
 
 }  // namespace varnodel

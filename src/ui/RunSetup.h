@@ -35,6 +35,7 @@ std::string overwriteClash(
 struct DataFileLoad {
     std::string error;                  // empty when the analyses were loaded
     std::vector<std::string> warnings;  // what the reader made of the file, one per line
+    std::size_t readingWarnings = 0;    // of the reader's: fields not read as written and the like
     PresentElements present;            // the elements the file carries
     bool ok() const { return error.empty(); }
 };
@@ -61,5 +62,13 @@ bool chooseAnalysis(RunState& state, std::size_t position);
 // "LAST_RES.DAT" in the output folder, as the window's tick box takes them. Returns why that
 // file cannot be used, or empty.
 std::string chooseProfileStart(RunState& state, bool fromDataFile, std::size_t position);
+
+// The position (1-based) of the loaded analysis named `name`; when none or several have that
+// name, `error` says so (naming the lines of the several).
+struct AnalysisLookup {
+    std::size_t position = 0;
+    std::string error;
+};
+AnalysisLookup analysisNamed(const RunState& state, const std::string& name);
 
 }  // namespace varnodel

@@ -1,5 +1,6 @@
 #include "ui/_frm_main.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -10,11 +11,15 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextCursor>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <fstream>
 
 #include "core/Errors.h"
+#include "io/OutputFiles.h"
+#include "io/WorkbookExport.h"
 #include "ui/RunSetup.h"
+#include "ui/TabParts.h"
 
 namespace varnodel::ui {
 
@@ -24,7 +29,9 @@ Tfrm_main::Tfrm_main(const QString& outputFolder, QWidget* parent)
       present_(PresentElements::from(state_.settings.active)),
       engine_(new QTabWidget(this)),
       crystallisation_(new CrystallisationTab(state_, engine_)),
+      reverse_(new ReverseTab(state_, engine_)),
       mlaTab_(new MlaTab(state_, mla_, engine_)),
+      olivineMi_(new OlivineMiTab(state_, engine_)),
       txt_output_(new QTextEdit(this)),
       Debug_output_(new QPlainTextEdit(this)),
       start_calculations_(new QPushButton("Start calculations", this)),
@@ -33,9 +40,10 @@ Tfrm_main::Tfrm_main(const QString& outputFolder, QWidget* parent)
     setWindowTitle(QString("Varnodel ") + VARNODEL_VERSION);
     state_.options.outputDirectory = outputFolder.toStdString();
     engine_->setObjectName("engine");
-    engine_->addTab(crystallisation_,
-                    QString::fromUtf8(tabCaption(Calculation::Fractional).data()));
-    engine_->addTab(mlaTab_, QString::fromUtf8(tabCaption(Calculation::MLA).data()));
+    engine_->addTab(crystallisation_, qText(tabCaption(Calculation::Fractional)));
+    engine_->addTab(reverse_, qText(tabCaption(Calculation::Reverse)));
+    engine_->addTab(mlaTab_, qText(tabCaption(Calculation::MLA)));
+    engine_->addTab(olivineMi_, qText(tabCaption(Calculation::IronLoss)));
     txt_output_->setObjectName("txt_output");
     txt_output_->setReadOnly(true);
     txt_output_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -92,14 +100,21 @@ Tfrm_main::Tfrm_main(const QString& outputFolder, QWidget* parent)
                 statusBar()->showMessage(QString("Analysis %1 of %2: %3").arg(k).arg(n).arg(name));
             });
     connect(start_calculations_, &QPushButton::clicked, this, &Tfrm_main::startOrInterrupt);
-    for (CompositionPanel* panel : {crystallisation_->composition(), mlaTab_->composition()}) {
+    for (CompositionPanel* panel : compositionPanels()) {
         connect(panel, &CompositionPanel::selectAnalysis, this, [this] {
             analyses_->load(present_);
             analyses_->open();
         });
     }
     connect(crystallisation_, &CrystallisationTab::changed, this, &Tfrm_main::refresh);
+    connect(reverse_, &ReverseTab::changed, this, &Tfrm_main::refresh);
     connect(mlaTab_, &MlaTab::changed, this, &Tfrm_main::refresh);
+    connect(olivineMi_, &OlivineMiTab::changed, this, &Tfrm_main::refresh);
+    connect(crystallisation_, &CrystallisationTab::dialogRequested, this, &Tfrm_main::openDialog);
+    connect(reverse_, &ReverseTab::dialogRequested, this, &Tfrm_main::openDialog);
+    connect(mlaTab_, &MlaTab::dialogRequested, this, &Tfrm_main::openDialog);
+    connect(olivineMi_, &OlivineMiTab::dialogRequested, this, &Tfrm_main::openDialog);
+    connect(olivineMi_, &OlivineMiTab::lastResultWanted, this, &Tfrm_main::loadLastResult);
     connect(analyses_, &AnalysesDialog::chosen, this, &Tfrm_main::refresh);
     buildMenus();
     refresh();
@@ -114,7 +129,7 @@ void Tfrm_main::buildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->addAction("Open Data File", QKeySequence::Open, this, [this] {
         const QString name = QFileDialog::getOpenFileName(
-            this, "Open Data File", {}, "Data files (*.csv *.txt *.dat);;All files (*)");
+            this, "Open Data File", {}, "Data files (*.csv *.dat *.frac);;All files (*)");
         if (name.isEmpty()) {
             appendLog("Sorry, but [] does not exists.");
             return;
@@ -143,17 +158,67 @@ void Tfrm_main::buildMenus() {
     file->addAction("Reset to default", this, &Tfrm_main::resetToDefault);
     file->addSeparator();
     file->addAction("Exit", QKeySequence::Quit, this, &QWidget::close);
+    buildExportMenu();
     QMenu* help = menuBar()->addMenu("&Help");
-    help->addAction("About", this, [this] {
-        QMessageBox::about(this, "About Varnodel",
-                           QString("Varnodel ") + VARNODEL_VERSION +
-                               "\nModels how a silicate melt evolves: forward fractional "
-                               "crystallisation and the liquidus mineral association.");
+    help->addAction("About", this, [this] { openDialog(DialogId::About, 0); });
+}
+
+void Tfrm_main::buildExportMenu() {
+    QMenu* exportMenu = menuBar()->addMenu("&Export to spreadsheet");
+    exportMenu->addAction("Results of the last calculation", this,
+                          [this] { exportResults(lastResultsBase()); });
+    exportMenu->addAction("Results of previous calculations", this, [this] {
+        const QString name = QFileDialog::getOpenFileName(this, "Results of previous calculations",
+                                                          {}, "Results (*.csv);;All files (*)");
+        if (name.isEmpty()) return;
+        // Later runs write beside the results picked.
+        const std::filesystem::path picked(name.toStdString());
+        state_.options.outputDirectory = picked.parent_path().string();
+        exportResults((picked.parent_path() / picked.stem()).string());
     });
 }
 
+void Tfrm_main::openDialog(DialogId, int) {
+    // The settings dialogs are shown here once they exist; every tab already asks through this.
+}
+
+std::vector<CompositionPanel*> Tfrm_main::compositionPanels() const {
+    return {crystallisation_->composition(), reverse_->composition(), mlaTab_->composition(),
+            olivineMi_->composition()};
+}
+
 Calculation Tfrm_main::activeCalculation() const {
-    return engine_->currentWidget() == mlaTab_ ? Calculation::MLA : Calculation::Fractional;
+    const QWidget* tab = engine_->currentWidget();
+    if (tab == reverse_) return Calculation::Reverse;
+    if (tab == mlaTab_) return Calculation::MLA;
+    if (tab == olivineMi_) return olivineMi_->calculation();
+    return Calculation::Fractional;
+}
+
+std::string Tfrm_main::lastResultsBase() const {
+    return baseName(state_.options, resultSuffix(activeCalculation()));
+}
+
+bool Tfrm_main::exportResults(const std::string& base) {
+    WorkbookExport done;
+    try {
+        done = exportWorkbook(base);
+    } catch (const EVarnodelError& e) {
+        showMessage_(e.what());
+        return false;
+    }
+    if (!done.failure.empty()) showMessage_(QString::fromStdString(done.failure));
+    if (done.workbook.empty()) return false;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(done.workbook.string())));
+    return true;
+}
+
+void Tfrm_main::loadLastResult() {
+    if (const std::string why = chooseProfileStart(state_, false, 0); !why.empty()) {
+        state_.settings.parameters.meltInclusions.loadLastResult = false;
+        showMessage_(QString::fromStdString(why));
+    }
+    refresh();
 }
 
 void Tfrm_main::appendLog(const QString& line) {
@@ -225,16 +290,17 @@ void Tfrm_main::resetToDefault() {
 
 void Tfrm_main::refresh() {
     crystallisation_->refresh();
+    reverse_->refresh();
     mlaTab_->refresh();
-    // The whole-file box of every tab shows the one flag.
-    for (CompositionPanel* panel : {crystallisation_->composition(), mlaTab_->composition()})
-        panel->refresh();
+    olivineMi_->refresh();
 }
 
 void Tfrm_main::setRunning(bool running) {
     start_calculations_->setText(running ? "Interrupt calculations" : "Start calculations");
     crystallisation_->setModelsEnabled(!running);
+    reverse_->setModelsEnabled(!running);
     mlaTab_->setModelsEnabled(!running);
+    olivineMi_->setModelsEnabled(!running);
 }
 
 void Tfrm_main::startOrInterrupt() {
@@ -243,16 +309,31 @@ void Tfrm_main::startOrInterrupt() {
         controller_->interrupt();
         return;
     }
+    const Calculation calculation = activeCalculation();
+    if (calculation == Calculation::ProfileIC || calculation == Calculation::ProfileCR) {
+        // The profiles start from their own melt, else from the current composition.
+        if (const std::string why = chooseProfileStart(state_, false, 0); !why.empty()) {
+            showMessage_(QString::fromStdString(why));
+            return;
+        }
+        refresh();
+    }
     interruptedByUser_ = false;
     setRunning(true);
-    controller_->start(activeCalculation(), state_, present_, mla_, dataFile_);
+    controller_->start(calculation, state_, present_, mla_, dataFile_);
 }
 
 void Tfrm_main::runEnded(bool interrupted) {
     setRunning(false);
-    if (interrupted || interruptedByUser_) appendLog("Calculations terminated");
+    // What a Fe-loss reconstruction hands on to the diffusion profiles, also when interrupted.
+    if (const auto& ironLoss = controller_->lastResult().ironLoss)
+        applyIronLossResult(*ironLoss, state_);
     statusBar()->clearMessage();
     refresh();
+    if (interrupted || interruptedByUser_) {
+        appendLog("Calculations terminated");
+        showMessage_("Calculations terminated");
+    }
 }
 
 }  // namespace varnodel::ui

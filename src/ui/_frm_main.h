@@ -1,5 +1,6 @@
-// The main window: the calculation tabs, the main and diagnostics logs, the start / interrupt
-// button and the menus (data file, output file, settings files, reset, about).
+// The main window: the four calculation tabs, the main and diagnostics logs, the start / interrupt
+// button and the menus (data file, output file, settings files, spreadsheet export, reset,
+// about).
 #pragma once
 
 #include <QCheckBox>
@@ -10,14 +11,18 @@
 #include <QTextEdit>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "io/CompositionText.h"
 #include "io/SettingsFile.h"
 #include "models/RunState.h"
 #include "ui/AnalysesDialog.h"
 #include "ui/CrystallisationTab.h"
+#include "ui/DialogId.h"
 #include "ui/MlaTab.h"
+#include "ui/OlivineMiTab.h"
 #include "ui/QtReporter.h"
+#include "ui/ReverseTab.h"
 #include "ui/RunController.h"
 
 namespace varnodel::ui {
@@ -34,7 +39,9 @@ class Tfrm_main : public QMainWindow {
     RunController& controller() { return *controller_; }
     QTabWidget* tabs() const { return engine_; }
     CrystallisationTab* crystallisationTab() const { return crystallisation_; }
+    ReverseTab* reverseTab() const { return reverse_; }
     MlaTab* mlaTab() const { return mlaTab_; }
+    OlivineMiTab* olivineMiTab() const { return olivineMi_; }
     QTextEdit* mainLog() const { return txt_output_; }
     QPlainTextEdit* debugLog() const { return Debug_output_; }
     QPushButton* startButton() const { return start_calculations_; }
@@ -51,16 +58,28 @@ class Tfrm_main : public QMainWindow {
     bool openSettings(const QString& file);
     bool saveSettings(const QString& file);
     void resetToDefault();
+    // The base name of the result files "Results of the last calculation" exports: the one the
+    // active tab's calculation writes.
+    std::string lastResultsBase() const;
+    // Writes the result files of `base` as one workbook and opens it; false when nothing was
+    // written (the reason shown).
+    bool exportResults(const std::string& base);
+    // The calculation "Start calculations" starts: the active tab's.
+    Calculation activeCalculation() const;
 
   public Q_SLOTS:
     void startOrInterrupt();
     void refresh();
+    // Shows the settings dialog `id`, for `mineral` (1-8) where the dialog is a mineral's.
+    void openDialog(varnodel::ui::DialogId id, int mineral);
 
   private:
     void buildMenus();
+    void buildExportMenu();
     void runEnded(bool interrupted);
-    Calculation activeCalculation() const;
     void setRunning(bool running);
+    void loadLastResult();
+    std::vector<CompositionPanel*> compositionPanels() const;
     void appendLog(const QString& line);
 
     RunState state_;
@@ -69,7 +88,9 @@ class Tfrm_main : public QMainWindow {
     std::filesystem::path dataFile_;
     QTabWidget* engine_;
     CrystallisationTab* crystallisation_;
+    ReverseTab* reverse_;
     MlaTab* mlaTab_;
+    OlivineMiTab* olivineMi_;
     QTextEdit* txt_output_;
     QPlainTextEdit* Debug_output_;
     QPushButton* start_calculations_;

@@ -82,6 +82,11 @@ TEST(CliModels, RowsShowTheShortNameAndFlags) {
              "\n  Putirka, 2005 (C-D)           \"Put05cd \"      Y      default\n",
              "\n  QFM                           \"QFM\"                  default\n",
              "\n  Kinzler et al, 1990           \"Kinzl90 \"         Y     (not available)\n",
+             "Columns: P = the model accounts for pressure, W = for H2O in the melt",
+             "\nH2O of the melt\n  Moore et al., 1998  (H2O solubility",
+             "\nMelt density (run.density)\n  Lange, Carmichael 1987  (default)\n"
+             "  Nelson, Carmichael 1979\n",
+             "\nMelt viscosity (run.viscosity)\n  Bottinga, Weill 1972  (default)\n",
          })
         EXPECT_NE(result.out.find(row), std::string::npos) << row;
 }

@@ -63,6 +63,7 @@ TEST_P(CsvReaders, ReadEveryFileWithTheHeadersColumnsInEveryRow) {
     for (const auto& entry : fs::directory_iterator(scratch.path())) {
         const std::string name = entry.path().filename().string();
         if (name.rfind(std::string("out") + GetParam().suffix, 0) != 0) continue;
+        if (name.ends_with("_settings.toml")) continue;  // the run's settings record, no table
         files += " '" + name + "'";
         ++count;
     }

@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInput{"--settings badsettings.toml", "stepp"},
                       BadInput{"--settings nowhere.toml", "nowhere.toml"},
                       BadInput{"--set run.step=abc", "run.step"},
-                      BadInput{"--output nofolder/x", "nofolder"}));
+                      BadInput{"--output nofolder/x.ods", "export"}));
 
 TEST_F(CliFrac, RejectedRowsAreLoggedAndTheRestRuns) {
     write("mixed.csv", std::string(kGlasses) + "bad,50,1,14,0,0.2,6,11,2,0.2,0.2,0,0\nx\n");

@@ -34,12 +34,13 @@ const fs::path kGoldenDir = fs::path(VARNODEL_TEST_DATA_DIR) / "golden";
 // every registered mineral model with QFM, with a fixed Fe2/Fe3 and below Ni-NiO. Reverse
 // crystallisation (rev): olivine alone with QFM; olivine, plagioclase and clinopyroxene with a
 // fixed Fe2/Fe3, a pressure stage and plagioclase excluded by its An; the Ariskin models with the
-// Fe-Ti oxides. Fe-loss reconstruction (ironloss) of the melt inclusions of melt_inclusions.csv.
+// Fe-Ti oxides. Fe-loss reconstruction (ironloss) of the melt inclusions of melt_inclusions.csv;
+// the diffusion profiles (profile-ic reheated, profile-cr in two steps) of its first inclusion.
 const char* const kCases[] = {
-    "frac_ford_qfm",     "frac_ford_ratio",    "frac_langmuir_qfm",  "frac_langmuir_ratio",
-    "frac_ariskin_qfm",  "frac_ariskin_ratio", "mla_all_qfm",        "mla_all_ratio",
-    "mla_all_nno",       "rev_ford_qfm",       "rev_langmuir_ratio", "rev_ariskin_qfm",
-    "ironloss_ford_qfm", "ironloss_kd_morb",
+    "frac_ford_qfm",     "frac_ford_ratio",    "frac_langmuir_qfm",   "frac_langmuir_ratio",
+    "frac_ariskin_qfm",  "frac_ariskin_ratio", "mla_all_qfm",         "mla_all_ratio",
+    "mla_all_nno",       "rev_ford_qfm",       "rev_langmuir_ratio",  "rev_ariskin_qfm",
+    "ironloss_ford_qfm", "ironloss_kd_morb",   "profile_ic_ford_qfm", "profile_cr_ford_qfm",
 };
 
 std::vector<std::string> splitOn(const std::string& text, char separator) {
@@ -136,7 +137,9 @@ std::vector<std::string> resultFiles(const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind("golden_", 0) == 0) names.push_back(name);
+        // The settings record holds the date and the command line of its run.
+        if (name.rfind("golden_", 0) == 0 && !name.ends_with("_settings.toml"))
+            names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -71,7 +71,7 @@ void expectSameSettings(const RunState& actual, const MlaChoice& actualMla,
 void scramble(RunState& state, MlaChoice& mla) {
     ModelRegistry& registry = state.registry();
     TModel& olivine = addFake(registry.mineralSet(Phase::Olivine), "Scrambled olivine", "ScrOl   ");
-    addFake(registry.mineralSet(Phase::Spinel), "Scrambled spinel", "ScrSp   ");
+    addFake(registry.mineralSet(Phase::Spinel), "Scrambled spinel", "ScrSp   ").forTrace[0] = true;
     TModel& trace = addFake(registry.traceModels(), "Scrambled traces", "ScrTr   ");
     trace.forMineral[static_cast<std::size_t>(Phase::Spinel)] = true;
     trace.forTrace[5] = true;  // Ni
@@ -125,6 +125,7 @@ void scramble(RunState& state, MlaChoice& mla) {
     state.settings.minerals[static_cast<std::size_t>(Phase::Spinel)].traceChoices[5] =
         trace.shortName;
 
+    olivine.forTrace[0] = true;  // its "Model" choice
     state.slots[static_cast<std::size_t>(Phase::Olivine)] = &olivine;
     state.slots[static_cast<std::size_t>(Phase::Spinel)] =
         registry.mineralSet(Phase::Spinel).models.back().get();
@@ -439,7 +440,8 @@ INSTANTIATE_TEST_SUITE_P(
                   ":2:8: olivine_kd.mode: unknown mode \"fixed\" (none, constant, equation, "
                   "sobolev-quellmark or toplis)"},
         ErrorCase{"[oxidation]\nbuffer = \"QMF\"\n",
-                  ":2:10: oxidation.buffer: unknown buffer \"QMF\""},
+                  ":2:10: oxidation.buffer: unknown buffer \"QMF\" (the buffers: Ni-NiO, QFM, "
+                  "WM, Fe-W, MH, Co-CoO, Fe3=0, QFFe; also NNO, FMQ, IW, HM, CCO, QIF)"},
         ErrorCase{"[oxidation]\nmodel = \"Nobody, 1900\"\n",
                   ":2:9: oxidation.model: unknown model \"Nobody, 1900\""},
         ErrorCase{"[models]\nolivine = \"Nobody, 1900\"\n",
@@ -545,9 +547,8 @@ TEST(CliSettingsErrors, TraceModelsMustComputeTheElementForTheMineral) {
     EXPECT_NO_THROW(loadSettings(state, mla,
                                  dir.write("ok.toml",
                                            "[minerals.olivine]\ntraces = { Ni = "
-                                           "\"NiOl\", Co = \"model\" }\n")));
+                                           "\"NiOl\" }\n")));
     EXPECT_EQ(state.settings.minerals[1].traceChoices[5], "NiOl    ");
-    EXPECT_EQ(state.settings.minerals[1].traceChoices[4], "Model");
 
     const auto expectError = [&](const std::string& content, const std::string& message) {
         const auto file = dir.write("bad.toml", content);
@@ -564,6 +565,10 @@ TEST(CliSettingsErrors, TraceModelsMustComputeTheElementForTheMineral) {
     expectError("[minerals.spinel]\ntraces = { Ni = \"NiOl\" }\n",
                 ":2:17: minerals.spinel.traces.Ni: the trace-element model \"NiOl\" does not "
                 "apply to spinel");
+    // "Model" for an element the mineral's own model does not compute.
+    expectError("[minerals.olivine]\ntraces = { Co = \"model\" }\n",
+                ":2:17: minerals.olivine.traces.Co: \"Model\": Ford et al., 1983 does not "
+                "compute Co; no olivine model does (use \"Kd\" or a trace-element model)");
 }
 
 TEST(CliSettingsErrors, AnUnreadableFileIsNamed) {
@@ -747,6 +752,33 @@ TEST(CliSettingsRules, TheFe3BufferTakesNoShift) {
               "used");
     EXPECT_EQ(state.settings.parameters.bufferModel, "Fe3=0");  // the table's own spelling
     EXPECT_EQ(state.settings.parameters.bufferOffset, 0.0);
+}
+
+TEST(CliSettingsRules, AnH2OCorrectionOnAModelWithH2OIsWarned) {
+    RunState state;
+    MlaChoice mla;
+    const auto warnings = applySettingOverrides(
+        state, mla, {"models.olivine=Put05cd", "minerals.olivine.h2o_correction=default"});
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].ends_with(
+        "minerals.olivine.h2o_correction: Putirka, 2005 (C-D) accounts for H2O itself (W in "
+        "varnodel-cli models); the correction lowers its liquidus a second time"))
+        << warnings[0];
+    EXPECT_TRUE(
+        applySettingOverrides(state, mla, {"models.olivine=Ford83", "run.step=0.5"}).empty());
+}
+
+TEST(CliSettingsRules, BuffersGoByTheirUsualAbbreviations) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"NNO", "Ni-NiO"}, {"fmq", "QFM"},    {"QFM", "QFM"},  {"IW", "Fe-W"},       {"HM", "MH"},
+        {"mh", "MH"},      {"CCO", "Co-CoO"}, {"QIF", "QFFe"}, {"ni-nio", "Ni-NiO"},
+    };
+    for (const auto& [name, key] : cases) {
+        RunState state;
+        MlaChoice mla;
+        applySettingOverrides(state, mla, {std::string("oxidation.buffer=") + name});
+        EXPECT_EQ(state.settings.parameters.bufferModel, key) << name;
+    }
 }
 
 TEST(CliSettingsRules, KdModesExistOnlyWhileTheKdGivesTheOlivine) {

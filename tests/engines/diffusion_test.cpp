@@ -32,6 +32,7 @@ TEST(Diffusion, IntervalsAndTemperatureSteps) {
     EXPECT_EQ(temperatureStepCount(100.0), 10);
     EXPECT_EQ(temperatureStepCount(15.0), 2);
     EXPECT_EQ(temperatureStepCount(25.0), 2);
+    EXPECT_DOUBLE_EQ(coolingStepSeconds(240.0), 3600.0);
 }
 
 TEST(Diffusion, ThinnedProfileKeepsTheHeadEveryFifthThenAStride) {

@@ -52,5 +52,25 @@ TEST(Dispatcher, ABatchRunsOnTheSettingsItStartedWith) {
     EXPECT_EQ(results(true), plain);
 }
 
+// The profile modes start only from a melt with SiO2 above 1 wt%; without one they say so and
+// write no file.
+TEST(Dispatcher, ProfileModesNeedAStartingMelt) {
+    for (Calculation mode : {Calculation::ProfileIC, Calculation::ProfileCR}) {
+        test::ScratchDir dir("dispatcher_profile");
+        RunState state;
+        state.options.outputDirectory = dir.path().string();
+        state.profileComposition.phases = {TAnalysis{}};
+        state.profileComposition.phases[0].oxides[Ox::SiO2] = 1.0;
+        test::RecordingReporter reporter;
+        TVarnodelCalcThread dispatcher(mode, state, PresentElements::from(state.settings.active),
+                                       reporter);
+        const DispatchResult result = dispatcher.execute();
+        EXPECT_EQ(result.analyses, 0);
+        ASSERT_FALSE(reporter.log.empty());
+        EXPECT_EQ(reporter.log.back(), "Set the melt composition for calulation, please");
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    }
+}
+
 }  // namespace
 }  // namespace varnodel

@@ -180,7 +180,8 @@ TEST_P(EngineContract, WritesFiniteCompositionsThatAddUpAndStopsAfterTheCurrentS
         const auto mine = comparable(lines);
         const auto theirs = comparable(full.files.at(name));
         ASSERT_LE(mine.size(), theirs.size()) << name;
-        if (name.find("calc_param") != std::string::npos) continue;
+        // The parameter report and the batch status say what the run was and how it ended.
+        if (name.find("calc_param") != std::string::npos || name.ends_with("_status.csv")) continue;
         for (std::size_t r = 0; r < mine.size(); ++r)
             EXPECT_EQ(mine[r], theirs[r]) << name << " row " << r;
         fewer += theirs.size() - mine.size();
