@@ -314,12 +314,14 @@ class SettingsDialogsTest : public QObject {
         fs::create_directories(cli_out);
         Tfrm_main window(QString::fromStdString(window_out.string()));
         window.setMessageHandler([](const QString&) {});
-        SettingsDialogs dialogs(window.state(), &window);
+        SettingsDialogs& dialogs = *window.settingsDialogs();
         window.state().settings.parameters.calculationStep = 0.1;
 
-        dialogs.show(DialogId::StopConditions);
+        window.openDialog(DialogId::StopConditions, 0);  // as the tab asks for it
         setEntry(dialogs.stopConditions, "Stop_value", "4");
         dialogs.stopConditions->accept();
+        QCOMPARE(window.crystallisationTab()->findChild<QAbstractButton*>("Condition")->text(),
+                 QString("Stop at 4% of fractionation"));
         dialogs.show(DialogId::IntermediateOutput);
         click(dialogs.intermediateOutput, "OutputTemp");
         setEntry(dialogs.intermediateOutput, "IntofTemp", "5");
