@@ -1,5 +1,6 @@
 // Result files compared between two runs (the window's and the command line's): read whole,
-// with the date and time that ends each row of a forward run taken out.
+// with the date and time that ends each row of a forward run and the settings record's
+// heading taken out.
 #pragma once
 
 #include <algorithm>
@@ -23,7 +24,8 @@ inline std::string withoutTimes(const std::string& text) {
     std::string kept;
     static const std::regex time(",\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$");
     for (std::string line; std::getline(lines, line);)
-        kept += std::regex_replace(line, time, "") + '\n';
+        if (!line.starts_with("# "))  // the settings record's heading: date, command line
+            kept += std::regex_replace(line, time, "") + '\n';
     return kept;
 }
 
