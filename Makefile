@@ -5,7 +5,8 @@
 PACKAGES := cmake ninja-build g++ make pkg-config clang-format \
             libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libtomlplusplus-dev \
             libxlsxwriter-dev python3-openpyxl python3-pandas qt6-base-dev \
-            pybind11-dev python3-dev python3-distributed python3-pytest
+            pybind11-dev python3-dev python3-distributed python3-pytest \
+            qt6-charts-dev qt6-svg-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CLI := build/release/src/cli/varnodel-cli
 # Debian's interpreter: the one that has the Debian packages above, and the module is built for.

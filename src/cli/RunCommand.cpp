@@ -345,6 +345,9 @@ int runCalculation(Calculation calculation, const RunOptions& o, std::ostream& o
         return kExitUsage;
     }
 
+    for (const auto& warning : h2oRunWarnings(calculation, state, mla.models))
+        err << "varnodel-cli: warning: " << warning << '\n';
+
     InterruptWatch interrupt;
     TVarnodelCalcThread dispatcher(calculation, state, present, reporter, interrupt.token());
     if (!o.data.empty()) dispatcher.setDataFile(o.data);

@@ -89,6 +89,13 @@ inline const TAnalysis& meltOf(const TAssemblage& assemblage) {
     return kBlank;
 }
 
+// True when the melt of any of `samples` holds H2O.
+inline bool anyWithH2O(const std::vector<TAssemblage>& samples) {
+    for (const TAssemblage& sample : samples)
+        if (meltOf(sample).volatile_.value > 0.0) return true;
+    return false;
+}
+
 // Stores a mineral written back by a model (oxides in wt%) under its phase name.
 inline void storeMineral(TAssemblage& assemblage, Phase mineral, const Oxides& wtPercent) {
     TAnalysis phase;

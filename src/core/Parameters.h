@@ -68,6 +68,8 @@ struct TParameters {
     bool outputByOrthopyroxene = false;
     bool outputByPigeonite = false;
     bool outputByTemperature = false;
+    // Decimals of the trace elements (ppm) in the result tables: one hides sub-ppm elements.
+    int traceDecimals = 1;
 
     TMeltInclusionSettings meltInclusions;
 

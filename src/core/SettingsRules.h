@@ -35,6 +35,7 @@ inline constexpr Bounds kDpDt{-1000.0, 1000.0};     // bar/degree
 inline constexpr Bounds kStopTemperature{0.0, 3000.0};
 inline constexpr Bounds kExclusionTemperature{0.0, 3000.0};  // degrees C
 inline constexpr Bounds kOutputInterval{0.0001, 100.0};
+inline constexpr Bounds kTraceDecimals{0.0, 6.0};
 // "Diffusion profiles modelling" on the melt-inclusion tab.
 inline constexpr Bounds kCoolingInterval{1.0, 500.0};          // degrees C
 inline constexpr Bounds kInclusionRadius{1.0, 1000.0};         // micrometres

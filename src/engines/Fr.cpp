@@ -85,6 +85,7 @@ void TFracThread::setUp() {
     info_.settings = &settings_;
     info_.userSettings = &userSettings_;
     info_.pressureBlock = &analysis_.pressureBlock;
+    info_.meltHasH2O = meltOf(analysis_).volatile_.value > 0.0;
     for (std::size_t i = 1; i < kPhaseCount; ++i)
         info_.models[i] = model(i);
     if (auto* ox = snap_.registry->oxidationModels().getByNameShort(p.oxidationModel))

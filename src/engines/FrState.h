@@ -73,6 +73,7 @@ struct FracRunInfo {
     std::string oxidationModelName;
     bool h2oAdjusted = false;  // the cotectic or saturated option changed the H2O
     const TPressureBlock* pressureBlock = nullptr;  // as entered (kbar, %)
+    bool meltHasH2O = false;                        // the starting melt, as entered
 };
 
 // Receives everything a forward run reports: the run header, the starting composition and each

@@ -61,6 +61,7 @@ struct RevRunInfo {
     PerPhase<const TModel*> models{};           // the run's model per mineral (null = none)
     std::string oxidationModelName;
     const TPressureBlock* pressureBlock = nullptr;  // as entered (kbar, %)
+    bool meltHasH2O = false;                        // the starting melt, as entered
 };
 
 // Receives everything a reverse run reports: the parameter report, the starting composition,

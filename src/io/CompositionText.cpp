@@ -55,7 +55,7 @@ std::string compositionFields(const WeightComposition& c, const PresentElements&
         fields += c.notDetermined[k] ? "-1.00," : fixedField(c.oxides[k], width, decimals) + ",";
     if (present.h2o) fields += fixedField(c.h2o, width, decimals) + ",";
     for (std::size_t index : present.traces)
-        fields += fixedField(c.tracesPpm[index - 1], 5, 1) + ",";
+        fields += fixedField(c.tracesPpm[index - 1], 5, present.traceDecimals) + ",";
     return fields;
 }
 

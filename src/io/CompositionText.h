@@ -13,6 +13,7 @@ namespace varnodel {
 struct PresentElements {
     bool h2o = false;
     std::vector<std::size_t> traces;  // trace indices 1-37
+    int traceDecimals = 1;            // of their fields in the result tables
 
     static PresentElements from(const ActiveElements& active);
 };

@@ -143,6 +143,8 @@ void FracFiles::runHeader(const FracRunInfo& info) {
 
     r.line("The amount of a mineral phase which will be extracted from");
     r.line("   100% of melt on each step is:    " + number(p.calculationStep) + " %");
+    for (const std::string& line : h2oWarningLines(s, mineralModels(info.models), info.meltHasH2O))
+        r.line(line);
     report_.reset();  // closed: the rest of the run goes to the log and the tables
 }
 

@@ -111,12 +111,9 @@ std::vector<std::string> ironLossParameterLines(const RunSettings& settings,
     lines.push_back("Calculation Pressure = 1 atm");
     lines.push_back(std::string("Choice for minor elements in olivine (Ca Mn Cr) is: ") +
                     minorSetName(p.meltInclusions.olivineMinorSet));
-    if (withH2O && !o.h2oCorrection && !olivineModel.usesWater) {
-        lines.insert(lines.end(),
-                     {"", "***************** Warning!!! *************************",
-                      "The chosen olivine model does not incorporate the effect of H2O",
-                      "  and no correction for H2O has been set."});
-    }
+    const auto warning = h2oWarningLines(
+        settings, {{static_cast<std::size_t>(Phase::Olivine), &olivineModel}}, withH2O);
+    lines.insert(lines.end(), warning.begin(), warning.end());
     lines.push_back("");
     return lines;
 }

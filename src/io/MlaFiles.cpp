@@ -101,7 +101,7 @@ std::string mlaResultsRow(const MlaResultRow& row, const PresentElements& presen
         text += c.notDetermined[k] ? "-1.00," : fixedField(c.oxides[k], 7, 4) + ",";
     if (present.h2o) text += row.h2oNotDetermined ? "-1," : fixedField(c.h2o, 7, 4) + ",";
     for (std::size_t index : present.traces)
-        text += fixedField(c.tracesPpm[index - 1], 5, 1) + ",";
+        text += fixedField(c.tracesPpm[index - 1], 5, present.traceDecimals) + ",";
     text += fixedField(row.pressureBar / 1000.0, 7, 3) + ",";
     text += csvField(row.oxygen) + ",";
     text += fixedField(row.estimatedPressure, 7, 3) + ",";
@@ -124,7 +124,7 @@ std::string mlaMineralFileRow(const MlaMineralRow& row, const PresentElements& p
 
 std::vector<std::string> mlaParameterLines(const RunSettings& settings,
                                            const ModelRegistry& registry, const MlaModels& models,
-                                           double pressureKbar) {
+                                           double pressureKbar, bool meltHasH2O) {
     const TParameters& p = settings.parameters;
     std::vector<std::string> lines{"Estimation of Melt liquidus assemblage",
                                    "Minerals and models chosen for calculations are:"};
@@ -157,14 +157,21 @@ std::vector<std::string> mlaParameterLines(const RunSettings& settings,
                             " log units");
     }
     lines.push_back("Pressure = " + number(pressureKbar) + " kbar");
+    std::vector<MineralModel> evaluated;
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        for (const TModel* model : mlaModelsOf(registry, models, static_cast<Phase>(i)))
+            evaluated.push_back({i, model});
+    const auto warning = h2oWarningLines(settings, evaluated, meltHasH2O);
+    lines.insert(lines.end(), warning.begin(), warning.end());
     return lines;
 }
 
 void writeMlaParameterReport(const std::string& base, RunReporter& reporter, OutputSink& sink,
                              const RunSettings& settings, const ModelRegistry& registry,
-                             const MlaModels& models, double pressureKbar) {
+                             const MlaModels& models, double pressureKbar, bool meltHasH2O) {
     ReportFile report(base + "_calc_param.csv", reporter, sink);
-    for (const std::string& line : mlaParameterLines(settings, registry, models, pressureKbar))
+    for (const std::string& line :
+         mlaParameterLines(settings, registry, models, pressureKbar, meltHasH2O))
         report.line(line);
 }
 

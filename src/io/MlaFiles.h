@@ -49,15 +49,15 @@ std::string mlaResultsRow(const MlaResultRow& row, const PresentElements& presen
 std::string mlaMineralFileRow(const MlaMineralRow& row, const PresentElements& present);
 
 // The lines of the run-parameter file: the chosen models, their corrections, the oxidation state
-// and the pressure (kbar).
+// and the pressure (kbar); the H2O warnings for a batch in which a melt holds H2O.
 std::vector<std::string> mlaParameterLines(const RunSettings& settings,
                                            const ModelRegistry& registry, const MlaModels& models,
-                                           double pressureKbar);
+                                           double pressureKbar, bool meltHasH2O = false);
 
 // Writes those lines to base + "_calc_param.csv" (through `sink`) and to the main log; a sink
 // that writes at once throws std::ios_base::failure when the file cannot be written.
 void writeMlaParameterReport(const std::string& base, RunReporter& reporter, OutputSink& sink,
                              const RunSettings& settings, const ModelRegistry& registry,
-                             const MlaModels& models, double pressureKbar);
+                             const MlaModels& models, double pressureKbar, bool meltHasH2O = false);
 
 }  // namespace varnodel

@@ -2,7 +2,57 @@
 
 #include "core/NumberFormat.h"
 
+#include <algorithm>
+
 namespace varnodel {
+
+std::vector<MineralModel> mineralModels(const std::array<const TModel*, kPhaseCount>& models) {
+    std::vector<MineralModel> found;
+    for (std::size_t i = 1; i < kPhaseCount; ++i)
+        if (models[i] != nullptr) found.push_back({i, models[i]});
+    return found;
+}
+
+std::vector<MineralModel> modelsIgnoringH2O(const RunSettings& settings,
+                                            const std::vector<MineralModel>& models) {
+    std::vector<MineralModel> found;
+    for (const MineralModel& m : models)
+        if (!m.model->usesWater && !settings.minerals[m.mineral].h2oCorrection) found.push_back(m);
+    return found;
+}
+
+std::vector<MineralModel> modelsCountingH2OTwice(const RunSettings& settings,
+                                                 const std::vector<MineralModel>& models) {
+    std::vector<MineralModel> found;
+    for (const MineralModel& m : models)
+        if (m.model->usesWater && settings.minerals[m.mineral].h2oCorrection) found.push_back(m);
+    return found;
+}
+
+std::vector<std::string> h2oWarningLines(const RunSettings& settings,
+                                         const std::vector<MineralModel>& models, bool meltHasH2O) {
+    const auto named = [&](const MineralModel& m) {
+        const bool several =
+            std::count_if(models.begin(), models.end(),
+                          [&](const MineralModel& o) { return o.mineral == m.mineral; }) > 1;
+        return "The chosen " + std::string(kPhases[m.mineral].name) + " model" +
+               (several ? " " + m.model->displayName : std::string());
+    };
+    // Without H2O in the melt no correction applies: the report stays as it always was.
+    if (!meltHasH2O) return {};
+    std::vector<std::string> lines;
+    const auto ignoring = modelsIgnoringH2O(settings, models);
+    for (const MineralModel& m : ignoring)
+        lines.push_back(named(m) + " does not incorporate the effect of H2O");
+    if (!ignoring.empty()) lines.emplace_back("  and no correction for H2O has been set.");
+    for (const MineralModel& m : modelsCountingH2OTwice(settings, models)) {
+        lines.push_back(named(m) + " incorporates the effect of H2O itself");
+        lines.emplace_back("  and a correction for H2O lowers its liquidus a second time.");
+    }
+    if (!lines.empty())
+        lines.insert(lines.begin(), {"", "***************** Warning!!! *************************"});
+    return lines;
+}
 
 std::string h2oCorrectionLine(const std::string& mineral, const TMineralOptions& o) {
     return "    The correction for the effect of H2O on " + mineral +

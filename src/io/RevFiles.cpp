@@ -164,6 +164,8 @@ void RevFiles::runHeader(const RevRunInfo& info) {
 
     r.line("The amount of a mineral phase which will be added to");
     r.line("   100% of melt on each step is:    " + number(p.calculationStep) + " %");
+    for (const std::string& line : h2oWarningLines(s, mineralModels(info.models), info.meltHasH2O))
+        r.line(line);
 }
 
 void RevFiles::startingComposition(const RevRunInfo&, const TAnalysis& melt) {

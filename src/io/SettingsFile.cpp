@@ -592,6 +592,7 @@ void Reader::readOutput(const toml::table& table, Draft& draft) {
         names.emplace_back(key.name);
         names.push_back("use_" + std::string(key.name));
     }
+    names.emplace_back("trace_decimals");
     for (auto&& [name, node] : table)
         if (std::find(names.begin(), names.end(), name.str()) == names.end())
             fail(joinKey(path, name.str()), name.source(),
@@ -604,6 +605,13 @@ void Reader::readOutput(const toml::table& table, Draft& draft) {
             p.*key.interval = number(*node, intervalKey, kOutputInterval);
         if (const auto* node = table.get("use_" + std::string(key.name)))
             p.*key.flag = boolean(*node, flagKey);
+    }
+    if (const auto* node = table.get("trace_decimals")) {
+        const std::string key = path + ".trace_decimals";
+        const double decimals = number(*node, key, kTraceDecimals);
+        if (decimals != std::floor(decimals))
+            fail(key, node->source(), "expected a whole number of decimals");
+        p.traceDecimals = static_cast<int>(decimals);
     }
 }
 
@@ -657,6 +665,16 @@ void Reader::readMla(const toml::table& table, Draft& draft) {
         for (std::size_t i = 0; i < chosen.size(); ++i)
             if (chosen[i]) positions.push_back(i);
     }
+    // Saved settings name every mineral, so a table that leaves some out is most likely one
+    // typed to change a single mineral: say what that does to the others.
+    std::string left;
+    for (std::size_t m = 1; m < kPhaseCount; ++m)
+        if (!table.contains(mineralKey(m)))
+            left += (left.empty() ? "" : ", ") + std::string(mineralKey(m));
+    if (!left.empty())
+        warn("mla", table.source(),
+             "a mineral the table does not name has no model evaluated (" + left +
+                 "); name it, with [\"*\"] for every model of its set");
 }
 
 // The rules by which the windows keep settings consistent with each other.

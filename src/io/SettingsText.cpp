@@ -235,6 +235,8 @@ void writeOutput(Writer& w, const TParameters& p) {
         w.number(key.name, p.*key.interval, key.comment);
         w.flag("use_" + std::string(key.name), p.*key.flag, "");
     }
+    w.value("trace_decimals", std::to_string(p.traceDecimals),
+            "decimals of the trace elements (ppm) in the result tables, 0 to 6");
 }
 
 void writeMeltInclusions(Writer& w, const TMeltInclusionSettings& mi) {

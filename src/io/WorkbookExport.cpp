@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "core/NumberFormat.h"
+#include "io/CsvRecords.h"
 #include "io/InputFile.h"
 #include "io/OutputFiles.h"
 
@@ -25,54 +26,8 @@ constexpr std::size_t kSheetNameMax = LXW_SHEETNAME_MAX;
 constexpr std::size_t kCellTextMax = 32767;  // characters in one cell
 constexpr double kMaxColumnWidth = 80.0;
 
-struct Field {
-    std::string text;
-    bool quoted = false;
-};
-using Record = std::vector<Field>;
-
-// Comma-separated records: a field that opens with a double quote runs to the closing one, a
-// doubled quote inside it standing for one (so a name may hold commas and quotes), and may span
-// lines. Lines end with LF or CR LF.
-std::vector<Record> csvRecords(const std::string& text) {
-    std::vector<Record> records;
-    Record record;
-    Field field;
-    bool inQuotes = false;
-    const auto endField = [&] {
-        record.push_back(std::move(field));
-        field = Field{};
-    };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (inQuotes) {
-            if (c != '"') {
-                field.text += c;
-            } else if (i + 1 < text.size() && text[i + 1] == '"') {
-                field.text += '"';
-                ++i;
-            } else {
-                inQuotes = false;
-            }
-        } else if (c == '"' && field.text.empty() && !field.quoted) {
-            inQuotes = field.quoted = true;
-        } else if (c == ',') {
-            endField();
-        } else if (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-            if (c == '\r') ++i;
-            endField();
-            records.push_back(std::move(record));
-            record.clear();
-        } else {
-            field.text += c;
-        }
-    }
-    if (!field.text.empty() || field.quoted || !record.empty()) {
-        endField();
-        records.push_back(std::move(record));
-    }
-    return records;
-}
+using Field = CsvField;
+using Record = CsvRecord;
 
 bool isUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {

@@ -36,6 +36,7 @@ void TVarnodelCalcThread::freezeInputs() {
     if (!inputsFrozen_)
         inputs_ = Inputs{state_.snapshot(), state_.composition,        state_.analyses,
                          state_.options,    state_.profileComposition, state_.rejectedRows};
+    present_.traceDecimals = inputs_.snapshot.settings().parameters.traceDecimals;
     inputsFrozen_ = true;
 }
 
@@ -361,11 +362,12 @@ void TVarnodelCalcThread::mla(DispatchResult& result) {
         result.notStarted = true;
         return;
     }
+    std::vector<TAssemblage> samples = compositions();
     try {
         DirectSink direct;  // written, and closed, before the first sample starts
         writeMlaParameterReport(base, reporter_, sink_ != nullptr ? *sink_ : direct,
                                 inputs_.snapshot.settings(), registry, mlaModels_,
-                                inputs_.composition.pressureBlock.pressure);
+                                inputs_.composition.pressureBlock.pressure, anyWithH2O(samples));
     } catch (const std::exception&) {
         pendingError_ = "Cannot open file for export " + base +
                         ". Check if the file is open in another program.";
@@ -374,7 +376,6 @@ void TVarnodelCalcThread::mla(DispatchResult& result) {
     }
     // Each sample takes the place of the current composition in turn, at the window's pressure
     // (the one the parameter report names); the run state itself is never changed.
-    std::vector<TAssemblage> samples = compositions();
     for (TAssemblage& analysis : samples)
         analysis.pressureBlock = inputs_.composition.pressureBlock;
     runBatch(
@@ -494,9 +495,7 @@ void TVarnodelCalcThread::ironLoss(DispatchResult& result) {
         result.notStarted = true;
         return;
     }
-    bool withH2O = false;
-    for (const TAssemblage& sample : samples)
-        withH2O = withH2O || meltOf(sample).volatile_.value > 0.0;
+    const bool withH2O = anyWithH2O(samples);
     const TAnalysis& first = meltOf(samples.front());
     const bool noRedoxPair = first.oxides[Ox::Fe2O3] == 0.0 || first.oxides[Ox::FeO] == 0.0;
     try {

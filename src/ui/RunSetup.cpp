@@ -1,5 +1,7 @@
 #include "ui/RunSetup.h"
 
+#include <algorithm>
+#include <array>
 #include <sstream>
 #include <system_error>
 
@@ -7,6 +9,8 @@
 #include "io/AnalysesFile.h"
 #include "io/OutputFiles.h"
 #include "io/ProfileFiles.h"
+#include "io/ReportLines.h"
+#include "io/SettingsKeys.h"
 
 namespace varnodel {
 
@@ -169,6 +173,46 @@ AnalysisLookup analysisNamed(const RunState& state, const std::string& name) {
         found.error = std::to_string(count) + " analyses have this name (lines " + lines + ")";
     if (!found.error.empty()) found.position = 0;
     return found;
+}
+
+std::vector<std::string> h2oRunWarnings(Calculation calculation, const RunState& state,
+                                        const MlaModels& mla) {
+    const bool wholeFile = state.options.wholeFile && !state.analyses.empty();
+    std::vector<std::string> wet;
+    for (const TAssemblage& sample : wholeFile ? state.analyses : std::vector{state.composition})
+        if (meltOf(sample).volatile_.value > 0.0) wet.push_back(sample.name);
+    if (wet.empty()) return {};
+
+    std::vector<MineralModel> models;
+    if (calculation == Calculation::MLA) {
+        for (std::size_t i = 1; i < kPhaseCount; ++i)
+            for (const TModel* model : mlaModelsOf(state.registry(), mla, static_cast<Phase>(i)))
+                models.push_back({i, model});
+    } else if (calculation == Calculation::IronLoss) {
+        const auto olivine = static_cast<std::size_t>(Phase::Olivine);
+        if (state.slots[olivine] != nullptr) models.push_back({olivine, state.slots[olivine]});
+    } else {
+        std::array<const TModel*, kPhaseCount> slots{};
+        std::copy(state.slots.begin(), state.slots.end(), slots.begin());
+        models = mineralModels(slots);
+    }
+
+    // A batch of hundreds names a few and counts the rest.
+    constexpr std::size_t kNamed = 3;
+    std::string who;
+    for (std::size_t k = 0; k < std::min(wet.size(), kNamed); ++k)
+        who += (k == 0 ? "" : ", ") + wet[k];
+    if (wet.size() > kNamed) who += " and " + std::to_string(wet.size() - kNamed) + " more";
+    who += wet.size() == 1 ? " holds" : " hold";
+
+    std::vector<std::string> warnings;
+    for (const MineralModel& m : modelsIgnoringH2O(state.settings, models))
+        warnings.push_back(who + " H2O, which the " + std::string(kPhases[m.mineral].name) +
+                           " model " + m.model->displayName +
+                           " does not incorporate, and no correction for H2O has been set (" +
+                           "minerals." + std::string(settingsfile::mineralKey(m.mineral)) +
+                           ".h2o_correction)");
+    return warnings;
 }
 
 }  // namespace varnodel

@@ -13,6 +13,7 @@
 
 #include "core/Calculations.h"
 #include "core/RunReporter.h"
+#include "engines/MLA.h"
 #include "io/CompositionText.h"
 #include "models/RunState.h"
 
@@ -70,5 +71,11 @@ struct AnalysisLookup {
     std::string error;
 };
 AnalysisLookup analysisNamed(const RunState& state, const std::string& name);
+
+// The warnings a run of `calculation` deserves before it starts, one sentence each, naming the
+// analyses concerned: melts with H2O that a chosen model leaves out of its liquidus with no
+// correction for it set. (`mla`: the models the liquidus association evaluates.)
+std::vector<std::string> h2oRunWarnings(Calculation calculation, const RunState& state,
+                                        const MlaModels& mla);
 
 }  // namespace varnodel

@@ -162,6 +162,7 @@ void Tfrm_main::buildMenus() {
     file->addSeparator();
     file->addAction("Exit", QKeySequence::Quit, this, &QWidget::close);
     buildExportMenu();
+    menuBar()->addMenu("&View")->addAction("Plots", this, &Tfrm_main::showPlots);
     QMenu* help = menuBar()->addMenu("&Help");
     help->addAction("About", this, [this] { openDialog(DialogId::About, 0); });
 }
@@ -324,11 +325,26 @@ void Tfrm_main::startOrInterrupt() {
     interruptedByUser_ = false;
     setRunning(true);
     controller_->start(calculation, state_, present_, mla_, dataFile_);
+    lastResults_ = QString::fromStdString(lastResultsBase() + ".csv");
+    if (plots_) plots_->follow(lastResults_);
+}
+
+plots::PlotsWindow* Tfrm_main::showPlots() {
+    if (!plots_) {
+        plots_ = new plots::PlotsWindow(this);
+        // Besides the file watcher: a folder on a network share may not report changes.
+        connect(controller_.get(), &RunController::progress, plots_, &plots::PlotsWindow::reload);
+        connect(controller_.get(), &RunController::finished, plots_, &plots::PlotsWindow::reload);
+    }
+    if (!lastResults_.isEmpty()) plots_->follow(lastResults_);
+    plots_->show();
+    plots_->raise();
+    return plots_;
 }
 
 void Tfrm_main::runEnded(bool interrupted) {
     setRunning(false);
-    // What a Fe-loss reconstruction hands on to the diffusion profiles, also when interrupted.
+    // What the last finished Fe-loss reconstruction hands on to the diffusion profiles.
     if (const auto& ironLoss = controller_->lastResult().ironLoss)
         applyIronLossResult(*ironLoss, state_);
     statusBar()->clearMessage();

@@ -25,6 +25,7 @@
 #include "ui/ReverseTab.h"
 #include "ui/RunController.h"
 #include "ui/dialogs/SettingsDialogs.h"
+#include "ui/plots/PlotsWindow.h"
 
 namespace varnodel::ui {
 
@@ -68,6 +69,8 @@ class Tfrm_main : public QMainWindow {
     bool exportResults(const std::string& base);
     // The calculation "Start calculations" starts: the active tab's.
     Calculation activeCalculation() const;
+    // View -> Plots: the window of charts, following the runs started from here.
+    plots::PlotsWindow* showPlots();
 
   public Q_SLOTS:
     void startOrInterrupt();
@@ -103,6 +106,8 @@ class Tfrm_main : public QMainWindow {
     std::unique_ptr<QtReporter> reporter_;
     std::unique_ptr<RunController> controller_;
     bool interruptedByUser_ = false;
+    plots::PlotsWindow* plots_ = nullptr;
+    QString lastResults_;  // the result table of the last run started here
 };
 
 }  // namespace varnodel::ui

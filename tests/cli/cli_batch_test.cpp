@@ -171,5 +171,74 @@ TEST_F(CliBatch, SampleChoosesTheAnalysisByName) {
               "varnodel-cli: --sample Nobody: no analysis of the data file has this name\n");
 }
 
+// A wet melt that the chosen model leaves out of its liquidus, with no correction for it: every
+// calculation says so in its report and on stderr, naming the sample; a correction set silences
+// it, and one on a model that accounts for H2O itself is reported as counting it twice.
+TEST_F(CliBatch, H2OThatNoModelNorCorrectionTakesIsWarnedByEveryCalculation) {
+    scratch_.write("wet.csv",
+                   "Name,SiO2,TiO2,Al2O3,FeOt,MnO,MgO,CaO,Na2O,K2O,P2O5,Cr2O3,H2O\n"
+                   "dry,50.81,1.85,14.06,11.84,0.22,6.71,11.12,2.62,0.19,0.20,0,0\n"
+                   "wet arc,50.3,2.56,13.3,10.7,0.17,7.34,10.9,2.35,0.48,0.23,0.04,2.5\n");
+    const std::string warned =
+        "varnodel-cli: warning: wet arc holds H2O, which the olivine model Ford et al., 1983 "
+        "does not incorporate, and no correction for H2O has been set "
+        "(minerals.olivine.h2o_correction)\n";
+    const std::string block =
+        "***************** Warning!!! *************************\n"
+        "The chosen olivine model does not incorporate the effect of H2O\n"
+        "  and no correction for H2O has been set.\n";
+    for (const std::string command : {"frac", "rev", "mla --set 'mla.olivine=[\"Ford83\"]'"}) {
+        const std::string run = command + " --settings settings.toml --data wet.csv --quiet";
+        const auto bare = runCli(run + " --output bare", dir_.string());
+        EXPECT_NE(bare.err.find(warned), std::string::npos) << command << bare.err;
+        const std::string suffix = command.substr(0, command.find(' ')) == "frac" ? "_FRAC"
+                                   : command == "rev"                             ? "_REV"
+                                                                                  : "_MLA";
+        EXPECT_NE(scratch_.read("bare" + suffix + "_calc_param.csv").find(block), std::string::npos)
+            << command;
+
+        const auto corrected = runCli(
+            run + " --output corr --set minerals.olivine.h2o_correction=default", dir_.string());
+        EXPECT_EQ(corrected.err.find("holds H2O"), std::string::npos) << command << corrected.err;
+        EXPECT_EQ(scratch_.read("corr" + suffix + "_calc_param.csv").find("Warning!!!"),
+                  std::string::npos)
+            << command;
+    }
+    const auto twice = runCli(
+        "frac --settings settings.toml --data wet.csv --quiet --output w --set "
+        "'models.olivine=\"Quellm01\"' --set minerals.olivine.h2o_correction=default",
+        dir_.string());
+    EXPECT_NE(scratch_.read("w_FRAC_calc_param.csv")
+                  .find("The chosen olivine model incorporates the effect of H2O itself\n"
+                        "  and a correction for H2O lowers its liquidus a second time.\n"),
+              std::string::npos)
+        << twice.err;
+}
+
+// output.trace_decimals widens the 5:1 field of the trace elements in the result tables; an
+// [mla] table that leaves minerals out says that they get no model.
+TEST_F(CliBatch, TraceDecimalsAndAnMlaTableOfOneMineral) {
+    scratch_.write("traces.csv",
+                   "Name,SiO2,TiO2,Al2O3,FeOt,MnO,MgO,CaO,Na2O,K2O,P2O5,Cr2O3,H2O,Lu\n"
+                   "VG-2,50.81,1.85,14.06,11.84,0.22,6.71,11.12,2.62,0.19,0.20,0,0,0.4321\n");
+    const std::string run =
+        "mla --settings settings.toml --data traces.csv --quiet --set 'mla.olivine=[\"Ford83\"]'";
+    const auto one = runCli(run, dir_.string());
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    EXPECT_NE(one.err.find("mla: a mineral the table does not name has no model evaluated "
+                           "(plagioclase, clinopyroxene, orthopyroxene, pigeonite, spinel, "
+                           "ilmenite, magnetite)"),
+              std::string::npos)
+        << one.err;
+    EXPECT_NE(scratch_.read("Varnodel_Output_MLA.csv").find(",  0.4,"), std::string::npos);
+    ASSERT_EQ(runCli(run + " --set output.trace_decimals=3", dir_.string()).exitCode, 0);
+    EXPECT_NE(scratch_.read("Varnodel_Output_MLA.csv").find(",0.434,"), std::string::npos);
+    const auto half = runCli(run + " --set output.trace_decimals=2.5", dir_.string());
+    EXPECT_EQ(half.exitCode, 2);
+    EXPECT_NE(half.err.find("output.trace_decimals: expected a whole number of decimals"),
+              std::string::npos)
+        << half.err;
+}
+
 }  // namespace
 }  // namespace varnodel
