@@ -12,6 +12,8 @@ namespace varnodel::ui {
 class NumberEdit : public QLineEdit {
     Q_OBJECT
   public:
+    // For an entry whose bounds follow another choice (the stop dialog's one value).
+    void setBounds(Bounds bounds) { bounds_ = bounds; }
     explicit NumberEdit(Bounds bounds, QWidget* parent = nullptr);
     double value() const;
     void setValue(double value);

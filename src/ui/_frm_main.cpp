@@ -100,6 +100,9 @@ Tfrm_main::Tfrm_main(const QString& outputFolder, QWidget* parent)
                 statusBar()->showMessage(QString("Analysis %1 of %2: %3").arg(k).arg(n).arg(name));
             });
     connect(start_calculations_, &QPushButton::clicked, this, &Tfrm_main::startOrInterrupt);
+    dialogs_ =
+        new SettingsDialogs(state_, this, [this](const QString& text) { showMessage_(text); });
+    connect(dialogs_, &SettingsDialogs::changed, this, &Tfrm_main::refresh);
     for (CompositionPanel* panel : compositionPanels()) {
         connect(panel, &CompositionPanel::selectAnalysis, this, [this] {
             analyses_->load(present_);
@@ -179,8 +182,8 @@ void Tfrm_main::buildExportMenu() {
     });
 }
 
-void Tfrm_main::openDialog(DialogId, int) {
-    // The settings dialogs are shown here once they exist; every tab already asks through this.
+void Tfrm_main::openDialog(DialogId id, int mineral) {
+    dialogs_->show(id, mineral > 0 ? static_cast<std::size_t>(mineral) : 0);
 }
 
 std::vector<CompositionPanel*> Tfrm_main::compositionPanels() const {

@@ -24,6 +24,7 @@
 #include "ui/QtReporter.h"
 #include "ui/ReverseTab.h"
 #include "ui/RunController.h"
+#include "ui/dialogs/SettingsDialogs.h"
 #include "ui/plots/PlotsWindow.h"
 
 namespace varnodel::ui {
@@ -47,6 +48,7 @@ class Tfrm_main : public QMainWindow {
     QPlainTextEdit* debugLog() const { return Debug_output_; }
     QPushButton* startButton() const { return start_calculations_; }
     AnalysesDialog* analysesDialog() const { return analyses_; }
+    SettingsDialogs* settingsDialogs() const { return dialogs_; }
 
     // How the window shows a run's message box; tests replace it so that nothing blocks.
     void setMessageHandler(std::function<void(const QString&)> handler) {
@@ -99,6 +101,7 @@ class Tfrm_main : public QMainWindow {
     QPushButton* start_calculations_;
     QPushButton* follow_;
     AnalysesDialog* analyses_;
+    SettingsDialogs* dialogs_ = nullptr;
     std::function<void(const QString&)> showMessage_;
     std::unique_ptr<QtReporter> reporter_;
     std::unique_ptr<RunController> controller_;

@@ -12,6 +12,7 @@
 #include <regex>
 #include <sstream>
 
+#include "support/ResultFiles.h"
 #include "support/ScratchDir.h"
 #include "ui/_frm_main.h"
 
@@ -20,24 +21,6 @@ using namespace varnodel::ui;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// A result table without the date and time that ends each row of a forward run.
-std::string withoutTimes(const std::string& text) {
-    std::istringstream lines(text);
-    std::string kept;
-    static const std::regex time(",\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$");
-    for (std::string line; std::getline(lines, line);)
-        if (!line.starts_with("# "))  // the settings record's heading: date, command line
-            kept += std::regex_replace(line, time, "") + '\n';
-    return kept;
-}
 
 // Starts the active tab's calculation and waits for its end.
 bool runFromWindow(Tfrm_main& window) {
@@ -252,22 +235,9 @@ class MainWindowTest : public QObject {
                                         " --quiet" + data + " --settings '" + settings.string() +
                                         "' --output '" + cli_out.string() + "/' 2>/dev/null";
             QCOMPARE(std::system(command.c_str()), 0);
-            int compared = 0;
-            for (const auto& entry : fs::directory_iterator(cli_out)) {
-                const auto name = entry.path().filename();
-                QVERIFY2(fs::exists(window_out / name), name.string().c_str());
-                const std::string fromWindow = withoutTimes(readAll(window_out / name));
-                const std::string fromCli = withoutTimes(readAll(entry.path()));
-                const auto at = std::mismatch(fromWindow.begin(), fromWindow.end(), fromCli.begin(),
-                                              fromCli.end());
-                QVERIFY2(fromWindow == fromCli,
-                         (name.string() + " differs at: " +
-                          std::string(at.first, std::min(at.first + 80, fromWindow.end())) + " | " +
-                          std::string(at.second, std::min(at.second + 80, fromCli.end())))
-                             .c_str());
-                ++compared;
-            }
-            QVERIFY(compared >= 2);
+            const auto same = test::compareResultFolders(cli_out, window_out);
+            QVERIFY2(same.problem.empty(), same.problem.c_str());
+            QVERIFY(same.compared >= 2);
         }
     }
 
