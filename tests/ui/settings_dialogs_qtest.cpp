@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 #include <cstdlib>
 #include <functional>
@@ -24,6 +25,7 @@ namespace {
 // What a named child shows: an entry's text, "on"/"off" for a box or button, a label's text.
 QString shown(const QDialog* dialog, const char* name) {
     if (auto* edit = dialog->findChild<QLineEdit*>(name)) return edit->text();
+    if (auto* spin = dialog->findChild<QSpinBox*>(name)) return spin->text();
     if (auto* button = dialog->findChild<QAbstractButton*>(name)) {
         if (!button->isCheckable()) return button->text();
         return button->isChecked() ? "on" : "off";
@@ -103,6 +105,7 @@ class SettingsDialogsTest : public QObject {
             {DialogId::IntermediateOutput, "IntofFrac", "1"},
             {DialogId::IntermediateOutput, "OutputTemp", "off"},
             {DialogId::IntermediateOutput, "IntofTemp", "10"},
+            {DialogId::IntermediateOutput, "TraceDecimals", "1"},
             {DialogId::ExcludeMineral, nullptr, "Conditions for exclusion of olivine"},
             {DialogId::ExcludeMineral, "LastT", "1200"},
             {DialogId::About, nullptr, "About Varnodel"},

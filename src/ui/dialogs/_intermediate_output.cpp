@@ -1,6 +1,7 @@
 #include "ui/dialogs/_intermediate_output.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -39,7 +40,8 @@ const std::array<Interval, TIntermediate_output::kIntervals> kRows{{
 }  // namespace
 
 TIntermediate_output::TIntermediate_output(DialogContext& context, QWidget* parent)
-    : SettingsDialog(context, "Conditions for Intermediate output", parent) {
+    : SettingsDialog(context, "Conditions for Intermediate output", parent),
+      traceDecimals_(new QSpinBox(this)) {
     auto* grid = new QGridLayout;
     for (std::size_t i = 0; i < kRows.size(); ++i) {
         const Interval& row = kRows[i];
@@ -58,8 +60,17 @@ TIntermediate_output::TIntermediate_output(DialogContext& context, QWidget* pare
         connect(intervals_[i], &NumberEdit::valueEdited, this,
                 [this, i](double value) { parameters().*kRows[i].value = value; });
     }
+    traceDecimals_->setObjectName("TraceDecimals");
+    traceDecimals_->setRange(static_cast<int>(kTraceDecimals.min),
+                             static_cast<int>(kTraceDecimals.max));
+    // Below the grid, so that its long label leaves the grid's columns as they are.
+    auto* decimals = new QHBoxLayout;
+    decimals->addWidget(new QLabel("Decimals of trace elements (ppm) in the results:", this));
+    decimals->addWidget(traceDecimals_);
+    decimals->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addLayout(decimals);
     addCloseButtons(layout);
 }
 
@@ -69,6 +80,7 @@ void TIntermediate_output::load() {
         boxes_[i]->setChecked(p.*kRows[i].flag);
         intervals_[i]->setValue(p.*kRows[i].value);
     }
+    traceDecimals_->setValue(p.traceDecimals);
 }
 
 void TIntermediate_output::store() {
@@ -77,6 +89,7 @@ void TIntermediate_output::store() {
         p.*kRows[i].flag = boxes_[i]->isChecked();
         if (p.*kRows[i].flag) p.*kRows[i].value = intervals_[i]->value();
     }
+    p.traceDecimals = traceDecimals_->value();
 }
 
 }  // namespace varnodel::ui

@@ -1,8 +1,9 @@
 // "Conditions for Intermediate output": which changes of a forward run print a step, and at
-// which interval each.
+// which interval each; and the decimals of the trace elements in the result tables.
 #pragma once
 
 #include <QCheckBox>
+#include <QSpinBox>
 #include <array>
 
 #include "ui/NumberEdit.h"
@@ -24,6 +25,7 @@ class TIntermediate_output : public SettingsDialog {
   private:
     std::array<QCheckBox*, kIntervals> boxes_{};
     std::array<NumberEdit*, kIntervals> intervals_{};
+    QSpinBox* traceDecimals_;  // of the trace-element fields of the result tables
 };
 
 }  // namespace varnodel::ui
