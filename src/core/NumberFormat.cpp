@@ -128,6 +128,23 @@ std::string fixedText(double value, int precision, int decimals) {
     return fixedDigits(value, decimals);
 }
 
+std::string trimmedRight(std::string_view text) {
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return std::string(text);
+}
+
+std::string rightAligned(std::string_view text, std::size_t width) {
+    std::string out(text.size() < width ? width - text.size() : 0, ' ');
+    return out.append(text);
+}
+
+std::string leftAligned(std::string_view text, std::size_t width) {
+    std::string out(text);
+    if (out.size() < width) out.append(width - out.size(), ' ');
+    return out;
+}
+
 std::string shortestGeneral(double value) {
     if (value == 0.0) return "0";
     Decimal d = roundDigits(shortestDecimal(value), 15);

@@ -20,6 +20,12 @@ std::string fixedText(double value, int precision, int decimals);
 // below -4 or from 15 on: 0.3 is "0.3", 1e-5 is "1E-5".
 std::string shortestGeneral(double value);
 
+// The padded labels and names of the tables: `text` without its trailing blanks; `text`
+// right-aligned or left-aligned in `width` characters (never cut).
+std::string trimmedRight(std::string_view text);
+std::string rightAligned(std::string_view text, std::size_t width);
+std::string leftAligned(std::string_view text, std::size_t width);
+
 // Composition lines: two decimals after two blanks below 9.995, after one blank from it on.
 std::string padded(double value);
 

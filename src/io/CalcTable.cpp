@@ -25,15 +25,6 @@ std::string mineralLabel(const CalcMineral& m) {
     return std::string(phaseInfo(m.mineral).abbreviation) + " " + trimmed(m.model.shortName);
 }
 
-std::string padRight(std::string text, std::size_t width) {
-    if (text.size() < width) text.append(width - text.size(), ' ');
-    return text;
-}
-
-std::string padLeft(const std::string& text, std::size_t width) {
-    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
-}
-
 }  // namespace
 
 std::string calcHeader(const CalcResult& first) {
@@ -98,22 +89,22 @@ std::vector<std::string> calcTable(const CalcResult& r, const CalcConditions& c)
         return v ? value(v, decimals, scale) : std::string("failed");
     };
     const auto row = [&](const std::string& name, const std::vector<std::string>& values) {
-        std::string line = "  " + padRight(name, kName - 2);
+        std::string line = "  " + leftAligned(name, kName - 2);
         for (const std::string& v : values)
-            line += padLeft(v, 11);
+            line += rightAligned(v, 11);
         return line;
     };
-    std::vector<std::string> lines{r.sample,
-                                   "  T = " + fixedField(c.temperatureC, 0, 1) +
-                                       " C, P = " + fixedField(c.pressureKbar, 0, 3) +
-                                       " kbar, log fO2 = " + shown(r.logFO2, 3) +
-                                       (c.logFO2 ? " (given)" : ""),
-                                   padRight("Oxidation state of the melt", kName) +
-                                       padLeft("Fe3+/FeT", 11) + padLeft("Fe2O3/FeO", 11)};
+    std::vector<std::string> lines{
+        r.sample,
+        "  T = " + fixedField(c.temperatureC, 0, 1) +
+            " C, P = " + fixedField(c.pressureKbar, 0, 3) +
+            " kbar, log fO2 = " + shown(r.logFO2, 3) + (c.logFO2 ? " (given)" : ""),
+        leftAligned("Oxidation state of the melt", kName) + rightAligned("Fe3+/FeT", 11) +
+            rightAligned("Fe2O3/FeO", 11)};
     for (const CalcOxidation& o : r.oxidation)
         lines.push_back(
             row(o.model.displayName, {shown(o.fe3OverFeTotal, 4), shown(o.fe2o3OverFeO, 4)}));
-    lines.push_back(padRight("Oxygen buffers", kName) + padLeft("log fO2", 11));
+    lines.push_back(leftAligned("Oxygen buffers", kName) + rightAligned("log fO2", 11));
     for (const CalcBuffer& b : r.buffers)
         lines.push_back(row(b.buffer, {fixedField(b.logFO2, 0, 3)}));
     lines.push_back("H2O solubility, fluid X(H2O) = " + fixedField(c.fluidH2O, 0, 3));
@@ -125,16 +116,16 @@ std::vector<std::string> calcTable(const CalcResult& r, const CalcConditions& c)
     lines.push_back(row("Bottinga, Weill 1972", {shown(r.lnViscosityBottinga, 3)}));
     lines.push_back(row("Giordano, Dingwell 2003", {shown(r.lnViscosityGiordano, 3)}));
     if (!r.minerals.empty()) {
-        lines.push_back(padRight("Minerals", kName) + padLeft("liquidus C", 11) +
-                        padLeft("at T", 11));
+        lines.push_back(leftAligned("Minerals", kName) + rightAligned("liquidus C", 11) +
+                        rightAligned("at T", 11));
         for (const CalcMineral& m : r.minerals)
             lines.push_back(row(
                 std::string(phaseInfo(m.mineral).abbreviation) + " " + m.model.displayName,
                 {(m.liquidusK ? celsius(m.liquidusK) : "failed"),
                  trimmed(phaseInfo(m.mineral).compositionLabel) + " " + shown(m.value, 2, 100.0)}));
     }
-    lines.push_back(padRight("Olivine-melt Fe-Mg exchange", kName) + padLeft("Kd", 11) +
-                    padLeft("Fo", 11));
+    lines.push_back(leftAligned("Olivine-melt Fe-Mg exchange", kName) + rightAligned("Kd", 11) +
+                    rightAligned("Fo", 11));
     for (const CalcKd& k : r.kds)
         lines.push_back(row(k.option, {shown(k.kd, 4), shown(k.fo, 2, 100.0)}));
     lines.push_back("");

@@ -22,17 +22,6 @@ std::string label(std::size_t mineral) {
 std::string compositionLabel(std::size_t mineral) {
     return std::string(kPhases[mineral].compositionLabel);
 }
-std::string trimmed(std::string text) {
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
-std::string number(double v) {
-    return shortestGeneral(v);
-}
-std::string fixedWidth(const std::string& text, std::size_t width) {
-    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
-}
 
 bool oxidationDefined(const TParameters& p, const TAnalysis& melt) {
     return !(p.bufferMode && isFe3FreeBuffer(p.bufferModel)) && melt.oxides[Ox::Fe2O3] != 0.0 &&
@@ -81,7 +70,7 @@ void FracFiles::runHeader(const FracRunInfo& info) {
         r.line("   The model used for " + label(i) + " is: " + info.models[i]->displayName);
         if (i == 1) {
             if (const std::string kd = olivineKdLine(p); !kd.empty()) r.line(kd);
-            r.line("    Olv fractionation is: " + number(o.fractionation) + " %");
+            r.line("    Olv fractionation is: " + shortestGeneral(o.fractionation) + " %");
         } else {
             r.line("    " + label(i) + " fractionation is: " + fixedField(o.fractionation, 5, 2) +
                    " %");
@@ -94,19 +83,21 @@ void FracFiles::runHeader(const FracRunInfo& info) {
     if (p.bufferMode && !isFe3FreeBuffer(p.bufferModel)) {
         r.line("   f(O2) is calculated following the model of " + info.oxidationModelName);
         if (p.bufferOffset != 0.0)
-            r.line("    deviation from the buffer equals " + number(p.bufferOffset) + " log units");
+            r.line("    deviation from the buffer equals " + shortestGeneral(p.bufferOffset) +
+                   " log units");
     }
 
     const TPressureBlock& block = *info.pressureBlock;
-    r.line("Initial Pressure = " + number(block.pressure) + " kbar");
+    r.line("Initial Pressure = " + shortestGeneral(block.pressure) + " kbar");
     if (block.dPdTMode) {
-        r.line("   During calculations Pressure is continuously changed at " + number(block.dPdT) +
-               " bar / degree");
+        r.line("   During calculations Pressure is continuously changed at " +
+               shortestGeneral(block.dPdT) + " bar / degree");
     } else if (block.stepsMode && block.steps[1][1] > 0.0) {
         bool first = true;
         for (std::size_t row = 1; row < kPressureSteps && block.steps[row][1] > 0.0; ++row) {
-            const std::string step = number(block.steps[row][1]) + " % crystallisation to " +
-                                     number(block.steps[row][0]) + " kbars";
+            const std::string step = shortestGeneral(block.steps[row][1]) +
+                                     " % crystallisation to " +
+                                     shortestGeneral(block.steps[row][0]) + " kbars";
             r.line(first ? "   During calculations Pressure is changed at " + step
                          : std::string(45, ' ') + "at " + step);
             first = false;
@@ -119,7 +110,7 @@ void FracFiles::runHeader(const FracRunInfo& info) {
         r.line("Kds for minerals:");
         std::string names = "Name ";
         for (std::size_t i = 1; i < kPhaseCount; ++i)
-            if (info.models[i] != nullptr) names += " " + fixedWidth(label(i), 9);
+            if (info.models[i] != nullptr) names += " " + rightAligned(label(i), 9);
         r.line(names);
         for (std::size_t index : present_.traces) {
             std::string row = std::string(kTraces[index - 1].name) + "   ";
@@ -127,8 +118,8 @@ void FracFiles::runHeader(const FracRunInfo& info) {
                 if (info.models[i] == nullptr) continue;
                 const std::string& choice = s.minerals[i].traceChoices[index - 1];
                 const std::string entry =
-                    choice == "Kd" ? number(s.kd.at(i, index)) : trimmed(choice);
-                row += " " + fixedWidth(entry, 9);
+                    choice == "Kd" ? shortestGeneral(s.kd.at(i, index)) : trimmedRight(choice);
+                row += " " + rightAligned(entry, 9);
             }
             r.line(row);
         }
@@ -142,7 +133,7 @@ void FracFiles::runHeader(const FracRunInfo& info) {
         r.line(line);
 
     r.line("The amount of a mineral phase which will be extracted from");
-    r.line("   100% of melt on each step is:    " + number(p.calculationStep) + " %");
+    r.line("   100% of melt on each step is:    " + shortestGeneral(p.calculationStep) + " %");
     for (const std::string& line : h2oWarningLines(s, mineralModels(info.models), info.meltHasH2O))
         r.line(line);
     report_.reset();  // closed: the rest of the run goes to the log and the tables
@@ -191,8 +182,8 @@ void FracFiles::logStep(const FracRunInfo& info, const FracState& state, const T
 
     std::string numbers;
     for (std::size_t i : order) {
-        numbers +=
-            trimmed(compositionLabel(i)) + "= " + fixedField(state.composition[i] * 100.0, 5, 2);
+        numbers += trimmedRight(compositionLabel(i)) + "= " +
+                   fixedField(state.composition[i] * 100.0, 5, 2);
         if (state.crystalsInCumulate[i] > 0.0) {
             const TAnalysis mean = findPhase(state.cumulate, kPhases[i].name);
             numbers += "(" + fixedField(compositionNumber(i, mean) * 100.0, 5, 2) + ")";

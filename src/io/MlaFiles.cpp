@@ -18,16 +18,6 @@ std::string abbreviation(Phase mineral) {
     return std::string(phaseInfo(mineral).abbreviation);
 }
 
-std::string trimmed(std::string_view text) {
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return std::string(text);
-}
-
-std::string number(double v) {
-    return shortestGeneral(v);
-}
-
 // A mineral as the models write it (oxides and H2O in wt%, traces in wt%) in the units of the
 // result tables.
 WeightComposition weightOfMineral(const TAnalysis& mineral) {
@@ -81,7 +71,7 @@ std::string mlaResultsHeader(const ModelRegistry& registry, const MlaModels& mod
     std::string header = compositionHeader(present, ",") + "P(kbar),log(fO2),Pcalc,H2Ocalc,";
     for (std::size_t i = 1; i < kPhaseCount; ++i) {
         const auto mineral = static_cast<Phase>(i);
-        const std::string label = trimmed(phaseInfo(mineral).compositionLabel);
+        const std::string label = trimmedRight(phaseInfo(mineral).compositionLabel);
         for (const TModel* model : mlaModelsOf(registry, models, mineral))
             header += csvField("T " + model->shortName) + "," +
                       csvField(label + " " + model->shortName) + ",";
@@ -153,10 +143,10 @@ std::vector<std::string> mlaParameterLines(const RunSettings& settings,
                             (model != nullptr ? model->displayName : p.oxidationModel));
         }
         if (p.bufferOffset != 0.0)
-            lines.push_back("    deviation from the buffer equals " + number(p.bufferOffset) +
-                            " log units");
+            lines.push_back("    deviation from the buffer equals " +
+                            shortestGeneral(p.bufferOffset) + " log units");
     }
-    lines.push_back("Pressure = " + number(pressureKbar) + " kbar");
+    lines.push_back("Pressure = " + shortestGeneral(pressureKbar) + " kbar");
     std::vector<MineralModel> evaluated;
     for (std::size_t i = 1; i < kPhaseCount; ++i)
         for (const TModel* model : mlaModelsOf(registry, models, static_cast<Phase>(i)))

@@ -17,17 +17,6 @@ std::string label(std::size_t mineral) {
 std::string compositionLabel(std::size_t mineral) {
     return std::string(kPhases[mineral].compositionLabel);
 }
-std::string trimmed(std::string text) {
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
-std::string number(double v) {
-    return shortestGeneral(v);
-}
-std::string rightAligned(const std::string& text, std::size_t width) {
-    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
-}
 
 bool olivineKdDefined(const RevState& s, const TAnalysis& melt) {
     return s.hasBeenAdded[1] && s.T[1] != 0.0 && s.composition[1] > 0.0 &&
@@ -94,19 +83,21 @@ void RevFiles::runHeader(const RevRunInfo& info) {
         r.line(std::string(p.bufferMode ? "   f(O2) is calculated " : "   ") +
                "following the model of " + info.oxidationModelName);
         if (p.bufferMode && p.bufferOffset != 0.0)
-            r.line("    deviation from the buffer equals " + number(p.bufferOffset) + " log units");
+            r.line("    deviation from the buffer equals " + shortestGeneral(p.bufferOffset) +
+                   " log units");
     }
 
     const TPressureBlock& block = *info.pressureBlock;
-    r.line("Initial Pressure = " + number(block.pressure) + " kbar");
+    r.line("Initial Pressure = " + shortestGeneral(block.pressure) + " kbar");
     if (block.dPdTMode) {
         r.line("   During calculations Pressure is continuously increased at " +
-               number(block.dPdT) + " bar / degree");
+               shortestGeneral(block.dPdT) + " bar / degree");
     } else if (block.stepsMode && block.steps[1][1] > 0.0) {
         bool first = true;
         for (std::size_t row = 1; row < kPressureSteps && block.steps[row][1] > 0.0; ++row) {
-            const std::string stage = number(block.steps[row][1]) + " % crystals added to " +
-                                      number(block.steps[row][0]) + " kbars";
+            const std::string stage = shortestGeneral(block.steps[row][1]) +
+                                      " % crystals added to " +
+                                      shortestGeneral(block.steps[row][0]) + " kbars";
             r.line(first ? "   During calculations Pressure is increased at " + stage
                          : std::string(45, ' ') + "at " + stage);
             first = false;
@@ -125,8 +116,8 @@ void RevFiles::runHeader(const RevRunInfo& info) {
             std::string row = std::string(kTraces[index - 1].name) + "   ";
             for (std::size_t i : minerals) {
                 const std::string& choice = s.minerals[i].traceChoices[index - 1];
-                row +=
-                    rightAligned(choice == "Kd" ? number(s.kd.at(i, index)) : trimmed(choice), 8);
+                row += rightAligned(
+                    choice == "Kd" ? shortestGeneral(s.kd.at(i, index)) : trimmedRight(choice), 8);
             }
             r.line(row);
         }
@@ -148,15 +139,16 @@ void RevFiles::runHeader(const RevRunInfo& info) {
         r.line("Parameters for excluding " + m + " from calculations:");
         if (f[Exclusion::Temperature])
             r.line("   Upper temperature limit for " + m + ": " +
-                   number(v[Exclusion::Temperature]) + "(C)");
+                   shortestGeneral(v[Exclusion::Temperature]) + "(C)");
         if (f[Exclusion::MeltMgO])
-            r.line("   Max melt MgO content for " + m + ": " + number(v[Exclusion::MeltMgO]) +
-                   " wt%");
+            r.line("   Max melt MgO content for " + m + ": " +
+                   shortestGeneral(v[Exclusion::MeltMgO]) + " wt%");
         if (!oxide && f[Exclusion::Fo])
-            r.line("   Upper Fo limit for " + m + ": " + number(v[Exclusion::Fo]) + " mol%");
+            r.line("   Upper Fo limit for " + m + ": " + shortestGeneral(v[Exclusion::Fo]) +
+                   " mol%");
         if (!oxide && f[Exclusion::Composition])
             r.line("   Upper compositional limit for " + m + ": " +
-                   number(v[Exclusion::Composition]) + " mol%");
+                   shortestGeneral(v[Exclusion::Composition]) + " mol%");
     }
 
     r.line("Parameters to stop calculations at:");
@@ -164,7 +156,7 @@ void RevFiles::runHeader(const RevRunInfo& info) {
         r.line(line);
 
     r.line("The amount of a mineral phase which will be added to");
-    r.line("   100% of melt on each step is:    " + number(p.calculationStep) + " %");
+    r.line("   100% of melt on each step is:    " + shortestGeneral(p.calculationStep) + " %");
     for (const std::string& line : h2oWarningLines(s, mineralModels(info.models), info.meltHasH2O))
         r.line(line);
 }
@@ -210,8 +202,8 @@ void RevFiles::logStep(const RevRunInfo& info, const RevState& state, const TAna
 
     std::string numbers;
     for (std::size_t i : order) {
-        numbers +=
-            trimmed(compositionLabel(i)) + "= " + fixedField(state.composition[i] * 100.0, 5, 2);
+        numbers += trimmedRight(compositionLabel(i)) + "= " +
+                   fixedField(state.composition[i] * 100.0, 5, 2);
         if (i == 1 && olivineKdDefined(state, melt))
             numbers += " Kd(Olv-Melt)= " + fixedField(olivineKd(state.composition[1], melt), 5, 3);
         numbers += "; ";

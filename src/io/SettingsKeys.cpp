@@ -17,11 +17,6 @@ std::string trimmed(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
-std::string trimmedRight(std::string_view text) {
-    const auto last = text.find_last_not_of(' ');
-    return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
-}
-
 std::string lower(std::string_view text) {
     std::string result(text);
     for (char& c : result)

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/Model.h"
+#include "core/NumberFormat.h"
 #include "core/Parameters.h"
 #include "core/SettingsRules.h"
 
@@ -74,9 +75,9 @@ inline constexpr InclusionKey kInclusionKeys[] = {
 // The table name of mineral m (1-8): "olivine" ... "magnetite".
 std::string_view mineralKey(std::size_t m);
 
-// Without the blanks (and tabs) around it; without the blanks at its end; in lower case.
+// Without the blanks (and tabs) around it (trimmedRight of core/NumberFormat.h: without the
+// blanks at its end); in lower case.
 std::string trimmed(std::string_view text);
-std::string trimmedRight(std::string_view text);
 std::string lower(std::string_view text);
 
 // Position of `name` in `names`, or -1.
